@@ -1,0 +1,7 @@
+#include "cli/Commands.h"
+
+namespace brivel::cli {
+
+void runStartupPreparation() {}
+
+} // namespace brivel::cli

@@ -1,0 +1,38 @@
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+
+#include <CLI/CLI.hpp>
+#include <clocale>
+#include <exception>
+#include <iostream>
+
+#ifndef BRIVEL_VERSION
+#define BRIVEL_VERSION "0.0.0"
+#endif
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    CLI::App app{"Brivel Trade Journal: the command-line front end", "brivel-cli"};
+    app.set_version_flag("--version", std::string("brivel-cli ") + BRIVEL_VERSION);
+    app.require_subcommand(1);
+
+    brivel::cli::registerAccountsCommands(app);
+    brivel::cli::registerRecordCommands(app);
+    brivel::cli::registerReportCommands(app);
+    brivel::cli::registerExportCommands(app);
+    brivel::cli::registerCsvCommands(app);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int rc = app.exit(e);
+        return rc == 0 ? 0 : 2;
+    } catch (const brivel::cli::CliFailure& e) {
+        std::cerr << "brivel-cli: " << e.what() << '\n';
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "brivel-cli: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,14 @@
+#include "gui/MainWindow.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Brivel Trade Journal");
+    QApplication::setOrganizationName("Brivel");
+    QApplication::setApplicationVersion(BRIVEL_VERSION);
+
+    brivel::gui::MainWindow window;
+    window.show();
+    return QApplication::exec();
+}
