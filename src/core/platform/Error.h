@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,18 @@ struct Error {
             return localizedDescription;
         return localizedDescription + " " + failureReason;
     }
+};
+
+// A caller's programming error, raised at once (the platform's assertion failure): for instance
+// "Invalid parameter not satisfying: moc_".
+class InternalInconsistency : public std::logic_error {
+public:
+    InternalInconsistency(std::string source, const std::string& description)
+        : std::logic_error(description), m_source(std::move(source)) {}
+    const std::string& source() const { return m_source; }
+
+private:
+    std::string m_source;
 };
 
 namespace errors {

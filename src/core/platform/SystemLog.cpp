@@ -15,7 +15,11 @@ StderrLog g_defaultLog;
 std::atomic<SystemLog*> g_log{&g_defaultLog};
 } // namespace
 
-SystemLog& systemLog() { return *g_log.load(); }
-void setSystemLog(SystemLog* log) { g_log.store(log ? log : &g_defaultLog); }
+SystemLog& systemLog() {
+    return *g_log.load();
+}
+void setSystemLog(SystemLog* log) {
+    g_log.store(log ? log : &g_defaultLog);
+}
 
 } // namespace brivel

@@ -1,0 +1,116 @@
+#include "core/store/EntityDescription.h"
+
+#include "core/store/Predicate.h"
+
+#include <deque>
+#include <mutex>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace brivel::store {
+
+namespace {
+struct KeyTable {
+    std::mutex mutex;
+    std::deque<std::string> names; // deque: references stay valid as it grows
+    std::unordered_map<std::string, KeyId> ids;
+};
+KeyTable& keyTable() {
+    static KeyTable table;
+    return table;
+}
+} // namespace
+
+KeyId internKey(std::string_view key) {
+    auto& t = keyTable();
+    std::lock_guard lock(t.mutex);
+    auto it = t.ids.find(std::string(key));
+    if (it != t.ids.end())
+        return it->second;
+    if (t.names.size() >= NoKey)
+        throw std::length_error("too many distinct keys");
+    auto id = static_cast<KeyId>(t.names.size());
+    t.names.emplace_back(key);
+    t.ids.emplace(std::string(key), id);
+    return id;
+}
+
+const std::string& keyName(KeyId key) {
+    auto& t = keyTable();
+    std::lock_guard lock(t.mutex);
+    return t.names.at(key);
+}
+
+int EntityDescription::attributeIndex(std::string_view key) const {
+    for (std::size_t i = 0; i < attributes.size(); ++i)
+        if (attributes[i].name == key)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int EntityDescription::relationshipIndex(std::string_view key) const {
+    for (std::size_t i = 0; i < relationships.size(); ++i)
+        if (relationships[i].name == key)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void ObjectModel::addEntity(EntityDescription entity) {
+    entity.index = m_entities.size();
+    m_entities.push_back(std::make_unique<EntityDescription>(std::move(entity)));
+}
+
+void ObjectModel::addFetchRequestTemplate(std::string name, std::function<FetchRequest()> make) {
+    m_templates[std::move(name)] = std::move(make);
+}
+
+void ObjectModel::finish() {
+    for (auto& e : m_entities) {
+        e->attributeKeys.clear();
+        e->relationshipKeys.clear();
+        e->affectedKeys.clear();
+        for (auto& a : e->attributes)
+            e->attributeKeys.push_back(internKey(a.name));
+        for (auto& r : e->relationships) {
+            e->relationshipKeys.push_back(internKey(r.name));
+            r.destination = entity(r.destinationName);
+            if (!r.destination)
+                throw std::logic_error("relationship " + e->name + "." + r.name +
+                                       " leads to an unknown entity");
+            int inv = r.destination->relationshipIndex(r.inverseName);
+            if (inv < 0)
+                throw std::logic_error("relationship " + e->name + "." + r.name +
+                                       " has no inverse");
+            r.inverseIndex = static_cast<std::size_t>(inv);
+        }
+        for (auto& [dependent, sources] : e->keyPathsForValuesAffecting)
+            for (auto& source : sources)
+                e->affectedKeys[internKey(source)].push_back(internKey(dependent));
+    }
+    // The foreign key goes on the to-one side of a one-to-many; of a one-to-one, on the side
+    // whose inverse cascades (the owned record points at its owner).
+    for (auto& e : m_entities) {
+        for (auto& r : e->relationships) {
+            if (r.toMany)
+                continue;
+            const auto& inverse = r.destination->relationships[r.inverseIndex];
+            r.storesForeignKey = inverse.toMany || inverse.deleteRule == DeleteRule::Cascade;
+        }
+    }
+}
+
+const EntityDescription* ObjectModel::entity(std::string_view name) const {
+    for (auto& e : m_entities)
+        if (e->name == name)
+            return e.get();
+    return nullptr;
+}
+
+std::optional<FetchRequest> ObjectModel::fetchRequestTemplate(std::string_view name) const {
+    auto it = m_templates.find(name);
+    if (it == m_templates.end())
+        return std::nullopt;
+    return it->second();
+}
+
+} // namespace brivel::store

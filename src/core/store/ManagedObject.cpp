@@ -1,0 +1,372 @@
+#include "core/store/ManagedObject.h"
+
+#include "core/store/ObjectContext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace brivel::store {
+
+namespace {
+const std::vector<ManagedObject*>& emptyList() {
+    static const std::vector<ManagedObject*> empty;
+    return empty;
+}
+
+[[noreturn]] void unknownKey(const EntityDescription& e, std::string_view key) {
+    throw std::invalid_argument("the entity " + e.name +
+                                " is not key value coding-compliant for the key \"" +
+                                std::string(key) + "\"");
+}
+
+// Wraps to the integer width the way a boxed number's narrower accessor would, without
+// undefined behaviour.
+template <class Int> std::int64_t wrapTo(std::int64_t v) {
+    using U = std::make_unsigned_t<Int>;
+    return static_cast<Int>(static_cast<U>(static_cast<std::uint64_t>(v)));
+}
+
+Value coerce(const Value& v, const AttributeDescription& a, const EntityDescription& e) {
+    if (v.isNull())
+        return v;
+    switch (a.type) {
+    case AttributeType::Boolean:
+        if (v.isNumber())
+            return Value::boolean(v.toBool());
+        break;
+    case AttributeType::Int16:
+        if (v.isNumber())
+            return Value::integer(wrapTo<std::int16_t>(v.toInt64()));
+        break;
+    case AttributeType::Int32:
+        if (v.isNumber())
+            return Value::integer(wrapTo<std::int32_t>(v.toInt64()));
+        break;
+    case AttributeType::Double:
+        if (v.isNumber())
+            return Value::real(v.toDouble());
+        break;
+    case AttributeType::String:
+        if (v.type() == Value::Type::String)
+            return v;
+        break;
+    case AttributeType::Date:
+        if (v.type() == Value::Type::Date)
+            return v;
+        break;
+    }
+    throw std::invalid_argument("a value of the wrong kind for " + e.name + "." + a.name);
+}
+
+bool sameStored(const Value& a, const Value& b) {
+    return a.type() == b.type() && a == b;
+}
+} // namespace
+
+ManagedObject::ManagedObject(const EntityDescription& entity, Value* values,
+                             RelationshipSlot* relations)
+    : m_entity(&entity), m_values(values), m_relations(relations) {
+    for (std::size_t i = 0; i < entity.relationships.size(); ++i)
+        if (entity.relationships[i].toMany)
+            m_relations[i].many = std::make_unique<std::vector<ManagedObject*>>();
+}
+
+ManagedObject::~ManagedObject() = default;
+
+void ManagedObject::willChange() {
+    if (m_context && !m_context->isLoading())
+        m_dirty = true;
+}
+
+Value ManagedObject::valueForKey(std::string_view key) const {
+    int i = m_entity->attributeIndex(key);
+    if (i >= 0)
+        return m_values[i];
+    // The scalar twins ("priceValue") read their attribute.
+    if (key.size() > 5 && key.ends_with("Value")) {
+        int j = m_entity->attributeIndex(key.substr(0, key.size() - 5));
+        if (j >= 0)
+            return m_values[j];
+    }
+    unknownKey(*m_entity, key);
+}
+
+void ManagedObject::setValueForKey(const Value& value, std::string_view key) {
+    int i = m_entity->attributeIndex(key);
+    if (i < 0 && key.size() > 5 && key.ends_with("Value"))
+        i = m_entity->attributeIndex(key.substr(0, key.size() - 5));
+    if (i < 0)
+        unknownKey(*m_entity, key);
+    setAttributeValue(static_cast<std::size_t>(i), value);
+}
+
+const KeyValueCoding* ManagedObject::objectForKey(std::string_view key) const {
+    int i = m_entity->relationshipIndex(key);
+    if (i < 0 || m_entity->relationships[i].toMany)
+        return nullptr;
+    return m_relations[i].one;
+}
+
+void ManagedObject::setAttributeValue(std::size_t index, const Value& raw) {
+    Value value = coerce(raw, m_entity->attributes.at(index), *m_entity);
+    if (sameStored(value, m_values[index]))
+        return;
+    Value old = m_values[index];
+    if (m_context && !m_context->isLoading() && !m_deleted) {
+        m_context->undoManager().registerUndo(
+            [this, index, old] { setAttributeValue(index, old); });
+    }
+    willChange();
+    m_values[index] = value;
+    Change change;
+    change.oldValue = std::move(old);
+    change.newValue = std::move(value);
+    KeyId key = m_entity->attributeKeys[index];
+    notifyKeyAndDependents(key, change);
+    if (m_context)
+        m_context->didChange(this, key);
+}
+
+const Value& ManagedObject::primitiveValueForKey(std::string_view key) const {
+    int i = m_entity->attributeIndex(key);
+    if (i < 0)
+        unknownKey(*m_entity, key);
+    return m_values[i];
+}
+
+void ManagedObject::setPrimitiveValueForKey(const Value& value, std::string_view key) {
+    int i = m_entity->attributeIndex(key);
+    if (i < 0)
+        unknownKey(*m_entity, key);
+    setPrimitiveAttributeValue(static_cast<std::size_t>(i), value);
+}
+
+void ManagedObject::setPrimitiveAttributeValue(std::size_t index, const Value& value) {
+    m_values[index] = coerce(value, m_entity->attributes.at(index), *m_entity);
+    // Primitive changes are not announced, but they are still changes to save.
+    willChange();
+}
+
+const std::vector<ManagedObject*>& ManagedObject::toMany(std::size_t index) const {
+    const auto& slot = m_relations[index];
+    return slot.many ? *slot.many : emptyList();
+}
+
+ManagedObject* ManagedObject::toOneForKey(std::string_view key) const {
+    int i = m_entity->relationshipIndex(key);
+    if (i < 0 || m_entity->relationships[i].toMany)
+        unknownKey(*m_entity, key);
+    return m_relations[i].one;
+}
+
+void ManagedObject::setToOneForKey(ManagedObject* destination, std::string_view key) {
+    int i = m_entity->relationshipIndex(key);
+    if (i < 0 || m_entity->relationships[i].toMany)
+        unknownKey(*m_entity, key);
+    setToOne(static_cast<std::size_t>(i), destination);
+}
+
+const std::vector<ManagedObject*>& ManagedObject::toManyForKey(std::string_view key) const {
+    int i = m_entity->relationshipIndex(key);
+    if (i < 0 || !m_entity->relationships[i].toMany)
+        unknownKey(*m_entity, key);
+    return toMany(static_cast<std::size_t>(i));
+}
+
+MutableSet ManagedObject::mutableSetValueForKey(std::string_view key) {
+    int i = m_entity->relationshipIndex(key);
+    if (i < 0 || !m_entity->relationships[i].toMany)
+        unknownKey(*m_entity, key);
+    willAccessValueForKey(key);
+    MutableSet set(this, static_cast<std::size_t>(i));
+    didAccessValueForKey(key);
+    return set;
+}
+
+void ManagedObject::announceRelationship(std::size_t index, Change::Kind kind,
+                                         ManagedObject* other) {
+    Change change;
+    change.kind = kind;
+    if (kind == Change::Kind::Removal)
+        change.oldObjects.push_back(other);
+    else
+        change.newObjects.push_back(other);
+    KeyId key = m_entity->relationshipKeys[index];
+    notifyKeyAndDependents(key, change);
+    if (m_context)
+        m_context->didChange(this, key);
+}
+
+void ManagedObject::link(std::size_t index, ManagedObject* destination) {
+    const auto& rel = m_entity->relationships[index];
+    auto& inverseSlot = destination->m_relations[rel.inverseIndex];
+    const auto& inverse = destination->m_entity->relationships[rel.inverseIndex];
+    if (rel.toMany)
+        m_relations[index].many->push_back(destination);
+    else
+        m_relations[index].one = destination;
+    if (inverse.toMany)
+        inverseSlot.many->push_back(this);
+    else
+        inverseSlot.one = this;
+    if (m_context && !m_context->isLoading())
+        m_context->undoManager().registerUndo(
+            [this, index, destination] { unlink(index, destination); });
+    willChange();
+    destination->willChange();
+    announceRelationship(index, rel.toMany ? Change::Kind::Insertion : Change::Kind::Setting,
+                         destination);
+    destination->announceRelationship(
+        rel.inverseIndex, inverse.toMany ? Change::Kind::Insertion : Change::Kind::Setting, this);
+}
+
+void ManagedObject::unlink(std::size_t index, ManagedObject* destination) {
+    const auto& rel = m_entity->relationships[index];
+    auto& inverseSlot = destination->m_relations[rel.inverseIndex];
+    const auto& inverse = destination->m_entity->relationships[rel.inverseIndex];
+    if (rel.toMany)
+        std::erase(*m_relations[index].many, destination);
+    else
+        m_relations[index].one = nullptr;
+    if (inverse.toMany)
+        std::erase(*inverseSlot.many, this);
+    else
+        inverseSlot.one = nullptr;
+    if (m_context && !m_context->isLoading())
+        m_context->undoManager().registerUndo(
+            [this, index, destination] { link(index, destination); });
+    willChange();
+    destination->willChange();
+    announceRelationship(index, rel.toMany ? Change::Kind::Removal : Change::Kind::Setting,
+                         destination);
+    destination->announceRelationship(
+        rel.inverseIndex, inverse.toMany ? Change::Kind::Removal : Change::Kind::Setting, this);
+}
+
+void ManagedObject::setToOne(std::size_t index, ManagedObject* destination) {
+    const auto& rel = m_entity->relationships.at(index);
+    if (rel.toMany)
+        throw std::invalid_argument(rel.name + " is a to-many relationship");
+    ManagedObject* old = m_relations[index].one;
+    if (old == destination)
+        return;
+    if (destination && destination->m_entity != rel.destination)
+        throw std::invalid_argument("a " + destination->entityName() + " cannot be the " +
+                                    rel.name + " of a " + m_entity->name);
+    if (old)
+        unlink(index, old);
+    if (destination) {
+        const auto& inverse = destination->m_entity->relationships[rel.inverseIndex];
+        // One-to-one: the destination leaves its former partner.
+        if (!inverse.toMany) {
+            if (ManagedObject* former = destination->m_relations[rel.inverseIndex].one)
+                former->unlink(index, destination);
+        }
+        link(index, destination);
+    }
+}
+
+void ManagedObject::addToMany(std::size_t index, ManagedObject* object) {
+    const auto& rel = m_entity->relationships.at(index);
+    if (!rel.toMany)
+        throw std::invalid_argument(rel.name + " is a to-one relationship");
+    if (!object || object->m_entity != rel.destination)
+        throw std::invalid_argument("cannot add that object to " + m_entity->name + "." + rel.name);
+    const auto& list = *m_relations[index].many;
+    if (std::find(list.begin(), list.end(), object) != list.end())
+        return;
+    const auto& inverse = object->m_entity->relationships[rel.inverseIndex];
+    if (!inverse.toMany) {
+        // Moving from one owner to another.
+        if (ManagedObject* former = object->m_relations[rel.inverseIndex].one)
+            former->unlink(index, object);
+    }
+    link(index, object);
+}
+
+void ManagedObject::removeFromMany(std::size_t index, ManagedObject* object) {
+    const auto& list = toMany(index);
+    if (std::find(list.begin(), list.end(), object) != list.end())
+        unlink(index, object);
+}
+
+void ManagedObject::addObserver(KeyValueObserver* observer, std::string_view key,
+                                std::uint8_t options, void* context) {
+    m_observers.push_back(Observation{observer, context, internKey(key), options});
+}
+
+void ManagedObject::removeObserver(KeyValueObserver* observer, std::string_view key) {
+    KeyId id = internKey(key);
+    // The most recent registration goes first, as the platform does.
+    for (auto it = m_observers.rbegin(); it != m_observers.rend(); ++it) {
+        if (it->observer == observer && it->key == id) {
+            m_observers.erase(std::next(it).base());
+            return;
+        }
+    }
+}
+
+void ManagedObject::notify(KeyId key, const Change& change) {
+    if (m_observers.empty())
+        return;
+    bool any = false;
+    for (const auto& o : m_observers)
+        any = any || o.key == key;
+    if (!any)
+        return;
+    // An observer may add or remove observations while being told.
+    auto copy = m_observers;
+    const std::string& name = keyName(key);
+    for (const auto& o : copy) {
+        if (o.key != key)
+            continue;
+        bool stillRegistered = false;
+        for (const auto& c : m_observers)
+            stillRegistered = stillRegistered || (c.observer == o.observer && c.key == key);
+        if (!stillRegistered)
+            continue;
+        if ((o.options & (ObservingNew | ObservingOld)) == (ObservingNew | ObservingOld)) {
+            o.observer->observeValueForKeyPath(name, this, change, o.context);
+        } else {
+            Change trimmed = change;
+            if (!(o.options & ObservingNew)) {
+                trimmed.newValue = Value();
+                trimmed.newObjects.clear();
+            }
+            if (!(o.options & ObservingOld)) {
+                trimmed.oldValue = Value();
+                trimmed.oldObjects.clear();
+            }
+            o.observer->observeValueForKeyPath(name, this, trimmed, o.context);
+        }
+    }
+}
+
+void ManagedObject::notifyKeyAndDependents(KeyId key, const Change& change) {
+    notify(key, change);
+    auto it = m_entity->affectedKeys.find(key);
+    if (it != m_entity->affectedKeys.end())
+        for (KeyId dependent : it->second)
+            notify(dependent, change);
+}
+
+void MutableSet::addObject(ManagedObject* object) {
+    m_owner->addToMany(m_relationship, object);
+}
+void MutableSet::removeObject(ManagedObject* object) {
+    m_owner->removeFromMany(m_relationship, object);
+}
+bool MutableSet::containsObject(const ManagedObject* object) const {
+    const auto& l = m_owner->toMany(m_relationship);
+    return std::find(l.begin(), l.end(), object) != l.end();
+}
+std::size_t MutableSet::count() const {
+    return m_owner->toMany(m_relationship).size();
+}
+std::vector<ManagedObject*> MutableSet::allObjects() const {
+    return m_owner->toMany(m_relationship);
+}
+
+} // namespace brivel::store

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "core/store/EntityDescription.h"
+#include "core/store/KeyValueCoding.h"
+#include "core/store/Value.h"
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace brivel::store {
+
+class ObjectContext;
+class ManagedObject;
+
+using ObjectID = std::int64_t;
+
+enum ObservingOptions : std::uint8_t {
+    ObservingNone = 0,
+    ObservingNew = 1,
+    ObservingOld = 2,
+};
+
+// What an observer is told about a change.
+struct Change {
+    enum class Kind { Setting, Insertion, Removal };
+    Kind kind = Kind::Setting;
+    Value oldValue; // attributes, with ObservingOld
+    Value newValue; // attributes, with ObservingNew
+    // Relationships: the objects that joined (Insertion), left (Removal), or the old and new
+    // destination of a to-one (Setting).
+    std::vector<ManagedObject*> oldObjects;
+    std::vector<ManagedObject*> newObjects;
+};
+
+class KeyValueObserver {
+public:
+    virtual ~KeyValueObserver() = default;
+    virtual void observeValueForKeyPath(std::string_view keyPath, ManagedObject* object,
+                                        const Change& change, void* context) = 0;
+};
+
+// One relationship's storage in a record.
+struct RelationshipSlot {
+    ManagedObject* one = nullptr;
+    std::unique_ptr<std::vector<ManagedObject*>> many;
+};
+
+// A live view of a to-many relationship: changes made through it are changes of the
+// relationship (inverse kept, observers told, undo recorded).
+class MutableSet {
+public:
+    MutableSet(ManagedObject* owner, std::size_t relationship)
+        : m_owner(owner), m_relationship(relationship) {}
+    void addObject(ManagedObject* object);
+    void removeObject(ManagedObject* object);
+    bool containsObject(const ManagedObject* object) const;
+    std::size_t count() const;
+    std::vector<ManagedObject*> allObjects() const;
+
+private:
+    ManagedObject* m_owner;
+    std::size_t m_relationship;
+};
+
+// A record of the store. Values live in storage that the entity's class provides, so a record is
+// one allocation; relationships are pointers kept consistent with their inverses.
+class ManagedObject : public KeyValueCoding {
+public:
+    ~ManagedObject() override;
+    ManagedObject(const ManagedObject&) = delete;
+    ManagedObject& operator=(const ManagedObject&) = delete;
+
+    const EntityDescription& entity() const { return *m_entity; }
+    const std::string& entityName() const { return m_entity->name; }
+    ObjectID objectID() const { return m_id; }
+    // The context the record lives in; nullptr once deleted or never inserted.
+    ObjectContext* managedObjectContext() const { return m_deleted ? nullptr : m_context; }
+    ObjectContext* owningContext() const { return m_context; }
+    bool isDeleted() const { return m_deleted; }
+    bool isInserted() const { return !m_persisted && !m_deleted && m_context; }
+    bool hasChanges() const { return m_dirty; }
+
+    // Keyed access: recorded for undo and announced to observers.
+    Value valueForKey(std::string_view key) const override;
+    void setValueForKey(const Value& value, std::string_view key) override;
+    const KeyValueCoding* objectForKey(std::string_view key) const override;
+
+    // Typed by index, the fast path of the generated accessors (same recording as by key).
+    const Value& attributeValue(std::size_t index) const { return m_values[index]; }
+    void setAttributeValue(std::size_t index, const Value& value);
+    // Primitive access: neither recorded nor announced.
+    const Value& primitiveValueForKey(std::string_view key) const;
+    void setPrimitiveValueForKey(const Value& value, std::string_view key);
+    void setPrimitiveAttributeValue(std::size_t index, const Value& value);
+
+    // Relationships.
+    ManagedObject* toOne(std::size_t index) const { return m_relations[index].one; }
+    void setToOne(std::size_t index, ManagedObject* destination);
+    const std::vector<ManagedObject*>& toMany(std::size_t index) const;
+    void addToMany(std::size_t index, ManagedObject* object);
+    void removeFromMany(std::size_t index, ManagedObject* object);
+    MutableSet mutableSetValueForKey(std::string_view key);
+    ManagedObject* toOneForKey(std::string_view key) const;
+    void setToOneForKey(ManagedObject* destination, std::string_view key);
+    const std::vector<ManagedObject*>& toManyForKey(std::string_view key) const;
+    void willAccessValueForKey(std::string_view /*key*/) const {}
+    void didAccessValueForKey(std::string_view /*key*/) const {}
+
+    // Observation of one key (an attribute, a relationship or a dependent key).
+    void addObserver(KeyValueObserver* observer, std::string_view key, std::uint8_t options,
+                     void* context);
+    void removeObserver(KeyValueObserver* observer, std::string_view key);
+    std::size_t observationCount() const { return m_observers.size(); }
+
+    // Hooks run by the context.
+    virtual void awakeFromInsert() {}
+    virtual void awakeFromFetch() {}
+    virtual void willTurnIntoFault() {}
+    virtual void prepareForDeletion() {}
+
+protected:
+    ManagedObject(const EntityDescription& entity, Value* values, RelationshipSlot* relations);
+
+private:
+    friend class ObjectContext;
+    friend class SqliteStore;
+    friend class MutableSet;
+
+    struct Observation {
+        KeyValueObserver* observer;
+        void* context;
+        KeyId key;
+        std::uint8_t options;
+    };
+
+    void notify(KeyId key, const Change& change);
+    void notifyKeyAndDependents(KeyId key, const Change& change);
+    void link(std::size_t index, ManagedObject* destination);
+    void unlink(std::size_t index, ManagedObject* destination);
+    void announceRelationship(std::size_t index, Change::Kind kind, ManagedObject* other);
+    void willChange();
+
+    const EntityDescription* m_entity;
+    ObjectContext* m_context = nullptr;
+    ObjectID m_id = 0;
+    Value* m_values;
+    RelationshipSlot* m_relations;
+    std::vector<Observation> m_observers;
+    std::uint32_t m_slot = 0; // position in the context's list of live records of the entity
+    bool m_persisted = false; // a row exists in the file
+    bool m_deleted = false;
+    bool m_dirty = false;
+};
+
+// Storage for a record class with N attributes and R relationships.
+template <std::size_t N, std::size_t R> class ManagedObjectStorage {
+protected:
+    Value m_storageValues[N];
+    RelationshipSlot m_storageRelations[R];
+};
+
+} // namespace brivel::store

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "core/platform/Error.h"
+#include "core/store/EntityDescription.h"
+#include "core/store/ManagedObject.h"
+#include "core/store/Predicate.h"
+#include "core/store/UndoManager.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brivel::store {
+
+class SqliteStore;
+
+// Listens to everything that happens in a context: list controllers and item models follow it.
+class ContextListener {
+public:
+    virtual ~ContextListener() = default;
+    virtual void objectsInserted(const std::vector<ManagedObject*>& /*objects*/) {}
+    virtual void objectsDeleted(const std::vector<ManagedObject*>& /*objects*/) {}
+    virtual void objectChanged(ManagedObject* /*object*/, KeyId /*key*/) {}
+    // Everything is about to change (rollback): let go of every record.
+    virtual void contextWillReset() {}
+    // Everything may have changed: start over.
+    virtual void contextReset() {}
+};
+
+// The records of one account, held in memory, over the SQLite file they were loaded from.
+class ObjectContext {
+public:
+    explicit ObjectContext(const ObjectModel& model);
+    ~ObjectContext();
+    ObjectContext(const ObjectContext&) = delete;
+    ObjectContext& operator=(const ObjectContext&) = delete;
+
+    // Opens the store file and loads every record (the awakeFromFetch hooks run). A file that is
+    // not an account database is refused and left untouched.
+    static std::unique_ptr<ObjectContext> open(const ObjectModel& model,
+                                               const std::filesystem::path& path, Error* error);
+    // Makes an empty store file at path (refuses to overwrite one).
+    static bool createStoreFile(const ObjectModel& model, const std::filesystem::path& path,
+                                Error* error);
+    // Checks, read-only, that path is a store file of this model that can be opened.
+    static bool checkStoreFile(const ObjectModel& model, const std::filesystem::path& path,
+                               Error* error);
+
+    const ObjectModel& model() const { return m_model; }
+    const std::filesystem::path& fileURL() const { return m_path; }
+    UndoManager& undoManager() { return m_undo; }
+
+    // A new record of the entity, after its awakeFromInsert has run.
+    ManagedObject* insertNewObjectForEntityForName(std::string_view entityName);
+    // Deletes the record and, by the delete rules, what it owns; prepareForDeletion runs first
+    // while its relationships can still be read.
+    void deleteObject(ManagedObject* object);
+
+    // The live records of one entity, in no particular order.
+    const std::vector<ManagedObject*>& registeredObjects(std::string_view entityName) const;
+    ManagedObject* objectWithID(ObjectID id) const;
+    std::vector<ManagedObject*> executeFetchRequest(const FetchRequest& request,
+                                                    Error* error = nullptr) const;
+
+    bool hasChanges() const;
+    // Validates, then writes what changed in one transaction. On failure nothing is written and
+    // the error says why (several validation failures: code 1560 with the single errors).
+    bool save(Error* error);
+    // Validation alone, as save runs it.
+    std::optional<Error> validateForSave() const;
+    // Drops every unsaved change: the records are loaded again from the file.
+    bool rollback(Error* error = nullptr);
+    // Called after a successful save with the records whose deletion it committed; the
+    // bookkeeping removes a deleted trade's image files here.
+    using DidSaveHandler = std::function<void(const std::vector<ManagedObject*>& deleted)>;
+    void setDidSaveHandler(DidSaveHandler handler) { m_didSave = std::move(handler); }
+
+    void addListener(ContextListener* listener);
+    void removeListener(ContextListener* listener);
+
+    // True while records are being loaded: changes then neither mark records nor record undo.
+    bool isLoading() const { return m_loading; }
+
+private:
+    friend class ManagedObject;
+    friend class SqliteStore;
+
+    ManagedObject* makeRecord(const EntityDescription& entity, ObjectID id);
+    void registerLive(ManagedObject* object);
+    void unregisterLive(ManagedObject* object);
+    void reinsert(ManagedObject* object);
+    void removeForUndo(ManagedObject* object);
+    void collectCascade(ManagedObject* object, std::vector<ManagedObject*>& out) const;
+    void didChange(ManagedObject* object, KeyId key);
+    void clearAll();
+    bool loadAll(Error* error);
+
+    const ObjectModel& m_model;
+    std::filesystem::path m_path;
+    std::unique_ptr<SqliteStore> m_store;
+    UndoManager m_undo;
+    std::vector<std::unique_ptr<ManagedObject>> m_owned;
+    std::vector<std::vector<ManagedObject*>> m_live; // by entity index
+    std::vector<ManagedObject*> m_deletedPersisted;  // to delete from the file at the next save
+    std::vector<ContextListener*> m_listeners;
+    ObjectID m_nextID = 1;
+    bool m_loading = false;
+    DidSaveHandler m_didSave;
+};
+
+} // namespace brivel::store
