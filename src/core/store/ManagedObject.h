@@ -119,6 +119,9 @@ public:
     virtual void awakeFromFetch() {}
     virtual void willTurnIntoFault() {}
     virtual void prepareForDeletion() {}
+    // After a save has committed the record's deletion: what must go only once the deletion is
+    // final (a trade's image files) goes here, so that undo or closing without saving keeps it.
+    virtual void didCommitDeletion() {}
 
 protected:
     ManagedObject(const EntityDescription& entity, Value* values, RelationshipSlot* relations);

@@ -339,6 +339,8 @@ bool ObjectContext::save(Error* error) {
         o->m_dirty = false;
     }
     m_deletedPersisted.clear();
+    for (auto* o : deletedNow)
+        o->didCommitDeletion();
     if (m_didSave && !deletedNow.empty())
         m_didSave(deletedNow);
     return true;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/platform/Error.h"
+#include "core/platform/NotificationCenter.h"
+#include "core/platform/Scheduler.h"
 #include "core/store/EntityDescription.h"
 #include "core/store/ManagedObject.h"
 #include "core/store/Predicate.h"
@@ -50,6 +52,17 @@ public:
                                Error* error);
 
     const ObjectModel& model() const { return m_model; }
+
+    // Where records schedule deferred work (a trade's re-evaluation). Until the application
+    // installs its main-loop scheduler, the context's own manual queue is used.
+    Scheduler& scheduler() { return m_scheduler ? *m_scheduler : m_manualScheduler; }
+    void setScheduler(Scheduler* scheduler) { m_scheduler = scheduler; }
+    ManualScheduler& manualScheduler() { return m_manualScheduler; }
+    // Where records post notifications ("ShowTradeClosingHint"); the default center unless set.
+    NotificationCenter& notificationCenter() {
+        return m_notifications ? *m_notifications : NotificationCenter::defaultCenter();
+    }
+    void setNotificationCenter(NotificationCenter* center) { m_notifications = center; }
     const std::filesystem::path& fileURL() const { return m_path; }
     UndoManager& undoManager() { return m_undo; }
 
@@ -73,8 +86,8 @@ public:
     std::optional<Error> validateForSave() const;
     // Drops every unsaved change: the records are loaded again from the file.
     bool rollback(Error* error = nullptr);
-    // Called after a successful save with the records whose deletion it committed; the
-    // bookkeeping removes a deleted trade's image files here.
+    // Called after a successful save with the records whose deletion it committed (after each
+    // one's didCommitDeletion hook).
     using DidSaveHandler = std::function<void(const std::vector<ManagedObject*>& deleted)>;
     void setDidSaveHandler(DidSaveHandler handler) { m_didSave = std::move(handler); }
 
@@ -100,6 +113,9 @@ private:
 
     const ObjectModel& m_model;
     std::filesystem::path m_path;
+    Scheduler* m_scheduler = nullptr;
+    ManualScheduler m_manualScheduler;
+    NotificationCenter* m_notifications = nullptr;
     std::unique_ptr<SqliteStore> m_store;
     UndoManager m_undo;
     std::vector<std::unique_ptr<ManagedObject>> m_owned;

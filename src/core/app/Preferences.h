@@ -1,0 +1,104 @@
+#pragma once
+
+#include "core/platform/Date.h"
+#include "core/platform/Error.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace brivel::app {
+
+// The per-user preferences store: the user's values in a JSON file, over a registration domain of
+// factory values that is held in memory only and never written.
+//
+// Values are of the property-list kinds: string, number, boolean, array, dictionary; a date is
+// kept as seconds since 1970. Every write of the file is atomic, and a write merges the keys this
+// store changed into what is on disk at that moment, so that the application and brivel-cli can
+// share one file without undoing each other's changes. Main thread only.
+class Preferences {
+public:
+    using Token = std::uint64_t;
+    using Observer = std::function<void(const std::string& key)>;
+
+    // Reads the user's values from file. A missing file is an empty store; a file that cannot be
+    // read or parsed is moved aside as a dated copy, with one log line, and the store starts
+    // empty (that is, with the factory values once they are registered).
+    explicit Preferences(std::filesystem::path file);
+    ~Preferences();
+    Preferences(const Preferences&) = delete;
+    Preferences& operator=(const Preferences&) = delete;
+
+    const std::filesystem::path& filePath() const { return m_file; }
+    // Where the unreadable file found at construction was moved, if one was.
+    const std::optional<std::filesystem::path>& setAsideCopy() const { return m_setAside; }
+
+    // Adds to the registration domain (later registrations win key by key).
+    void registerDefaults(const nlohmann::json& dictionary);
+    const nlohmann::json& registrationDomain() const { return m_registered; }
+    // The user's own values: what the file holds after the next synchronize().
+    const nlohmann::json& persistentDomain() const { return m_user; }
+
+    // The user's value, else the registered one, else null.
+    nlohmann::json objectForKey(std::string_view key) const;
+    bool hasUserValue(std::string_view key) const;
+    std::string stringForKey(std::string_view key) const;  // "" unless a string
+    bool boolForKey(std::string_view key) const;           // a nonzero number or true
+    double doubleForKey(std::string_view key) const;       // 0 unless a number
+    std::int64_t integerForKey(std::string_view key) const; // 0 unless a number
+    nlohmann::json arrayForKey(std::string_view key) const; // [] unless an array
+    nlohmann::json dictionaryForKey(std::string_view key) const; // {} unless a dictionary
+    std::optional<Date> dateForKey(std::string_view key) const;  // absent unless a number
+
+    // Sets the user's value; a null value removes it, so the registered one shows again.
+    void setObject(const nlohmann::json& value, std::string_view key);
+    void setDate(Date date, std::string_view key);
+    void removeObjectForKey(std::string_view key);
+
+    // Tells observer whenever the value seen for key changes (an empty key: any key). Observers
+    // may add or remove observers and set values while being told.
+    Token addObserver(std::string key, Observer observer);
+    void removeObserver(Token token);
+
+    // Writes the user's values to the file (atomically) and takes in what other processes wrote
+    // for the keys this store did not change. False with error when the file cannot be written;
+    // the changes are kept and the next call tries again.
+    bool synchronize(Error* error = nullptr);
+    bool hasUnsavedChanges() const { return !m_changed.empty(); }
+    // Write after every change. Failures then go to the system log.
+    void setAutosynchronize(bool on) { m_autosync = on; }
+
+private:
+    struct Entry {
+        std::string key;
+        Observer observer;
+    };
+    struct FileContents {
+        bool exists = false;
+        nlohmann::json values = nlohmann::json::object();
+        std::string problem; // not empty when the file exists but cannot be used
+    };
+
+    FileContents readFile() const;
+    std::optional<std::filesystem::path> setAside(const std::string& problem);
+    void changed(const std::string& key, const nlohmann::json& before);
+    void notify(const std::string& key);
+    void afterChange();
+
+    std::filesystem::path m_file;
+    std::optional<std::filesystem::path> m_setAside;
+    nlohmann::json m_registered = nlohmann::json::object();
+    nlohmann::json m_user = nlohmann::json::object();
+    std::set<std::string, std::less<>> m_changed;
+    std::map<Token, Entry> m_observers;
+    Token m_nextToken = 1;
+    bool m_autosync = false;
+};
+
+} // namespace brivel::app
