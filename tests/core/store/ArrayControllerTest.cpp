@@ -100,11 +100,11 @@ TEST_F(ArrayControllerTest, RelationshipContentFollowsTheMasterSelection) {
     Mirror m(orders);
     auto* t1 = static_cast<Trade*>(trades.add());
     auto* t2 = static_cast<Trade*>(trades.add());
-    EXPECT_EQ(orders.newObject() != nullptr, true); // t2 is selected
-    ctx->undoManager().undo();
+    EXPECT_EQ(trades.selectedObjects(), std::vector<KeyValueCoding*>{t2});
 
     trades.setSelectedObjects({t1});
     auto* o1 = static_cast<Order*>(orders.newObject());
+    ASSERT_TRUE(o1);
     o1->setDate(Date(2));
     orders.addObject(o1);
     auto* o2 = static_cast<Order*>(orders.newObject());
