@@ -1,0 +1,120 @@
+// Opening, saving and memory of a large generated account.
+#include "core/model/AccountStore.h"
+#include "core/model/Entities.h"
+#include "core/model/Order.h"
+#include "support/AccountGenerator.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+using namespace brivel;
+
+namespace {
+
+std::filesystem::path benchFolder() {
+    static std::filesystem::path dir = [] {
+        auto d =
+            std::filesystem::temp_directory_path() / ("brivel-bench-" + std::to_string(getpid()));
+        std::filesystem::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+// The generated account, made once per run.
+const std::filesystem::path& largeAccount() {
+    static std::filesystem::path path = [] {
+        auto p = benchFolder() / "large.brdb";
+        bench::generateAccount(p, {});
+        return p;
+    }();
+    return path;
+}
+
+long residentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+void BM_OpenLoadEverything(benchmark::State& state) {
+    const auto& path = largeAccount();
+    long before = residentKiB();
+    long peakDelta = 0;
+    for (auto _ : state) {
+        Error e;
+        auto ctx = model::openAccountStore(path, &e);
+        if (!ctx)
+            state.SkipWithError(e.message().c_str());
+        peakDelta = std::max(peakDelta, residentKiB() - before);
+        benchmark::DoNotOptimize(ctx.get());
+        state.PauseTiming();
+        ctx.reset();
+        state.ResumeTiming();
+    }
+    state.counters["records"] = 780000;
+    state.counters["accountMiB"] = static_cast<double>(peakDelta) / 1024.0;
+}
+BENCHMARK(BM_OpenLoadEverything)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_SaveOneChangedOrder(benchmark::State& state) {
+    Error e;
+    auto ctx = model::openAccountStore(largeAccount(), &e);
+    auto orders = ctx->registeredObjects("Order");
+    std::size_t i = 0;
+    for (auto _ : state) {
+        auto* o = static_cast<model::Order*>(orders[(i++ * 7919) % orders.size()]);
+        o->setPriceValue(o->priceValue() + 0.01);
+        if (!ctx->save(&e))
+            state.SkipWithError(e.message().c_str());
+    }
+}
+BENCHMARK(BM_SaveOneChangedOrder)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+void BM_FirstSaveOfWholeAccount(benchmark::State& state) {
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto path = benchFolder() / ("first-" + std::to_string(round++) + ".brdb");
+        Error e;
+        model::createEmptyAccountStore(path, &e);
+        auto ctx = model::openAccountStore(path, &e);
+        bench::fillAccount(*ctx, {});
+        state.ResumeTiming();
+        if (!ctx->save(&e))
+            state.SkipWithError(e.message().c_str());
+        state.PauseTiming();
+        ctx.reset();
+        std::filesystem::remove(path);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FirstSaveOfWholeAccount)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    largeAccount();
+    // Resident memory with the whole account open, measured in a clean state.
+    {
+        long before = residentKiB();
+        Error e;
+        auto ctx = model::openAccountStore(largeAccount(), &e);
+        long with = residentKiB();
+        std::printf("resident memory: %.1f MiB before opening, %.1f MiB with the account open "
+                    "(file %.1f MiB)\n",
+                    before / 1024.0, with / 1024.0,
+                    static_cast<double>(std::filesystem::file_size(largeAccount())) / 1048576.0);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove_all(benchFolder());
+    return 0;
+}
