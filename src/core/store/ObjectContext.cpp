@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fmt/format.h>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace brivel::store {
 
@@ -67,7 +68,10 @@ bool ObjectContext::createStoreFile(const ObjectModel& model, const std::filesys
 
 bool ObjectContext::checkStoreFile(const ObjectModel& model, const std::filesystem::path& path,
                                    Error* error) {
-    return SqliteStore::open(model, path, true, error) != nullptr;
+    // A save cut short leaves a journal that only a writer can roll back, so the check opens the
+    // file for writing when it may; it never writes anything itself.
+    bool writable = ::access(path.c_str(), W_OK) == 0;
+    return SqliteStore::open(model, path, !writable, error) != nullptr;
 }
 
 ManagedObject* ObjectContext::makeRecord(const EntityDescription& entity, ObjectID id) {

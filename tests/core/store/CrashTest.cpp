@@ -14,9 +14,10 @@ namespace {
 
 constexpr int OrderCount = 200;
 
+// Opened for writing, as the application opens it: a save cut short is rolled back first.
 std::string integrityCheck(const std::filesystem::path& path) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         return "cannot open";
     sqlite3_stmt* st = nullptr;
     std::string result = "no answer";
