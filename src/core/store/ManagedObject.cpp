@@ -77,7 +77,7 @@ ManagedObject::~ManagedObject() = default;
 
 void ManagedObject::willChange() {
     if (m_context && !m_context->isLoading())
-        m_dirty = true;
+        m_context->markChanged(this);
 }
 
 Value ManagedObject::valueForKey(std::string_view key) const {
@@ -342,6 +342,10 @@ void ManagedObject::notify(KeyId key, const Change& change) {
             o.observer->observeValueForKeyPath(name, this, trimmed, o.context);
         }
     }
+}
+
+void ManagedObject::didChangeValueForKey(std::string_view key, const Change& change) {
+    notifyKeyAndDependents(internKey(key), change);
 }
 
 void ManagedObject::notifyKeyAndDependents(KeyId key, const Change& change) {

@@ -125,6 +125,9 @@ public:
 
 protected:
     ManagedObject(const EntityDescription& entity, Value* values, RelationshipSlot* relations);
+    // Tells the observers of a key that the record keeps outside the store (a trade's
+    // orderDescList) that it changed, as a stored key's setter does.
+    void didChangeValueForKey(std::string_view key, const Change& change = Change());
 
 private:
     friend class ObjectContext;

@@ -32,6 +32,7 @@ void ObjectContext::clearAll() {
     for (auto& l : m_live)
         l.clear();
     m_deletedPersisted.clear();
+    m_changed.clear();
 }
 
 std::unique_ptr<ObjectContext>
@@ -56,8 +57,9 @@ bool ObjectContext::loadAll(Error* error) {
             o->awakeFromFetch();
     }
     m_loading = false;
-    for (auto& o : m_owned)
+    for (auto* o : m_changed)
         o->m_dirty = false;
+    m_changed.clear();
     return ok;
 }
 
@@ -107,7 +109,7 @@ ManagedObject* ObjectContext::insertNewObjectForEntityForName(std::string_view e
     if (!entity)
         throw std::invalid_argument("no entity named " + std::string(entityName));
     ManagedObject* object = makeRecord(*entity, m_nextID++);
-    object->m_dirty = true;
+    markChanged(object);
     m_undo.registerUndo([this, object] { removeForUndo(object); });
     object->awakeFromInsert();
     for (auto* l : std::vector<ContextListener*>(m_listeners))
@@ -120,6 +122,7 @@ void ObjectContext::removeForUndo(ManagedObject* object) {
         return;
     unregisterLive(object);
     object->m_deleted = true;
+    markChanged(object);
     if (object->m_persisted)
         m_deletedPersisted.push_back(object);
     m_undo.registerUndo([this, object] { reinsert(object); });
@@ -133,7 +136,7 @@ void ObjectContext::reinsert(ManagedObject* object) {
     object->m_deleted = false;
     registerLive(object);
     std::erase(m_deletedPersisted, object);
-    object->m_dirty = true;
+    markChanged(object);
     m_undo.registerUndo([this, object] { removeForUndo(object); });
     for (auto* l : std::vector<ContextListener*>(m_listeners))
         l->objectsInserted({object});
@@ -178,6 +181,7 @@ void ObjectContext::deleteObject(ManagedObject* object) {
     for (auto* o : doomed) {
         unregisterLive(o);
         o->m_deleted = true;
+        markChanged(o);
         if (o->m_persisted)
             m_deletedPersisted.push_back(o);
         m_undo.registerUndo([this, o] { reinsert(o); });
@@ -235,10 +239,9 @@ std::vector<ManagedObject*> ObjectContext::executeFetchRequest(const FetchReques
 bool ObjectContext::hasChanges() const {
     if (!m_deletedPersisted.empty())
         return true;
-    for (const auto& list : m_live)
-        for (auto* o : list)
-            if (o->m_dirty)
-                return true;
+    for (auto* o : m_changed)
+        if (o->m_dirty && !o->m_deleted)
+            return true;
     return false;
 }
 
@@ -257,9 +260,9 @@ Error validationError(int code, const ManagedObject& o, const std::string& key,
 
 std::optional<Error> ObjectContext::validateForSave() const {
     std::vector<Error> found;
-    for (const auto& list : m_live) {
-        for (auto* o : list) {
-            if (!o->m_dirty)
+    {
+        for (auto* o : m_changed) {
+            if (!o->m_dirty || o->m_deleted)
                 continue;
             const auto& e = o->entity();
             for (std::size_t a = 0; a < e.attributes.size(); ++a) {
@@ -316,20 +319,17 @@ bool ObjectContext::save(Error* error) {
             *error = std::move(*invalid);
         return false;
     }
-    std::vector<ManagedObject*> inserted, updated;
-    for (const auto& list : m_live)
-        for (auto* o : list)
-            if (o->m_dirty)
-                (o->m_persisted ? updated : inserted).push_back(o);
     // Records deleted before they were ever saved still count for what follows a save (their
     // files), but the file never had their rows.
-    std::vector<ManagedObject*> deletedNow;
-    for (auto& o : m_owned)
-        if (o->m_deleted && o->m_dirty)
-            deletedNow.push_back(o.get());
-    for (auto* o : m_deletedPersisted)
-        if (std::find(deletedNow.begin(), deletedNow.end(), o) == deletedNow.end())
+    std::vector<ManagedObject*> inserted, updated, deletedNow;
+    for (auto* o : m_changed) {
+        if (!o->m_dirty)
+            continue;
+        if (o->m_deleted)
             deletedNow.push_back(o);
+        else
+            (o->m_persisted ? updated : inserted).push_back(o);
+    }
     if (!m_store->save(inserted, updated, m_deletedPersisted, m_nextID, error))
         return false;
     for (auto* o : inserted) {
@@ -343,6 +343,7 @@ bool ObjectContext::save(Error* error) {
         o->m_dirty = false;
     }
     m_deletedPersisted.clear();
+    m_changed.clear();
     for (auto* o : deletedNow)
         o->didCommitDeletion();
     if (m_didSave && !deletedNow.empty())

@@ -108,6 +108,12 @@ private:
     void removeForUndo(ManagedObject* object);
     void collectCascade(ManagedObject* object, std::vector<ManagedObject*>& out) const;
     void didChange(ManagedObject* object, KeyId key);
+    void markChanged(ManagedObject* object) {
+        if (!object->m_dirty) {
+            object->m_dirty = true;
+            m_changed.push_back(object);
+        }
+    }
     void clearAll();
     bool loadAll(Error* error);
 
@@ -121,6 +127,9 @@ private:
     std::vector<std::unique_ptr<ManagedObject>> m_owned;
     std::vector<std::vector<ManagedObject*>> m_live; // by entity index
     std::vector<ManagedObject*> m_deletedPersisted;  // to delete from the file at the next save
+    // Every record changed, inserted or deleted since the last save, so that a save of one
+    // change does not look at the whole account.
+    std::vector<ManagedObject*> m_changed;
     std::vector<ContextListener*> m_listeners;
     ObjectID m_nextID = 1;
     bool m_loading = false;

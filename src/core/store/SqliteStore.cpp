@@ -8,6 +8,7 @@
 #include <set>
 #include <sqlite3.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace brivel::store {
 
@@ -278,6 +279,10 @@ bool SqliteStore::load(ObjectContext& context, ObjectID& nextID, Error* error) {
     };
     std::vector<PendingLink> links;
     std::vector<ManagedObject*> byID;
+    // Short texts (tickers, descriptions, index names) repeat across hundreds of thousands of
+    // records: share one copy of each.
+    std::unordered_map<std::string_view, Value> shortTexts;
+    constexpr std::size_t ShortText = 24;
     ObjectID maxID = 0;
     auto fail = [&](const std::string& what) {
         setError(error, fileError(errors::FileReadCorrupt,
@@ -310,11 +315,22 @@ bool SqliteStore::load(ObjectContext& context, ObjectID& nextID, Error* error) {
                     continue;
                 Value v;
                 switch (e->attributes[i].type) {
-                case AttributeType::String:
-                    v = Value::string(
-                        std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
-                                         static_cast<std::size_t>(sqlite3_column_bytes(s, col))));
+                case AttributeType::String: {
+                    std::string_view text(
+                        reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
+                        static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
+                    if (text.size() > ShortText) {
+                        v = Value::string(text);
+                        break;
+                    }
+                    auto it = shortTexts.find(text);
+                    if (it == shortTexts.end()) {
+                        Value shared = Value::string(text);
+                        it = shortTexts.emplace(shared.stringView(), shared).first;
+                    }
+                    v = it->second;
                     break;
+                }
                 case AttributeType::Date:
                     v = Value::date(Date(sqlite3_column_double(s, col)));
                     break;
