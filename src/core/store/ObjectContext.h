@@ -102,6 +102,12 @@ private:
     friend class SqliteStore;
 
     ManagedObject* makeRecord(const EntityDescription& entity, ObjectID id);
+    // Takes in a record read from the file.
+    void adopt(std::unique_ptr<ManagedObject> record) {
+        record->m_context = this;
+        registerLive(record.get());
+        m_owned.push_back(std::move(record));
+    }
     void registerLive(ManagedObject* object);
     void unregisterLive(ManagedObject* object);
     void reinsert(ManagedObject* object);

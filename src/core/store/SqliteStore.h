@@ -16,6 +16,7 @@ struct sqlite3_stmt;
 namespace brivel::store {
 
 class ObjectContext;
+struct LoadedRows;
 
 // A SQLite connection, closed with the object.
 class Database {
@@ -79,6 +80,8 @@ public:
 
 private:
     SqliteStore(const ObjectModel& model) : m_model(model) {}
+    static bool readTables(Database& db, const std::vector<const EntityDescription*>& entities,
+                           LoadedRows& out);
     bool check(Error* error);
 
     const ObjectModel& m_model;
