@@ -1,9 +1,62 @@
+#include "cli/AccountResolution.h"
+#include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "core/app/PreferenceKeys.h"
+#include "core/csv/CSVHandler.h"
+#include "core/model/AccountStore.h"
 
 #include <CLI/CLI.hpp>
+#include <memory>
 
 namespace brivel::cli {
 
-void registerExportCommands(CLI::App& /*app*/) {}
+namespace {
+
+struct ExportOptions {
+    std::string what;
+    std::string account;
+    std::string file;
+};
+
+// The strategy names as the preferences hold them when the export runs.
+csv::CSVHandler::StrategyLookup strategyLookup() {
+    return [](std::int64_t position) -> std::optional<std::string> {
+        auto list = preparedPreferences().arrayForKey(app::prefkeys::ArrayOfStrategies);
+        if (position < 0 || static_cast<std::size_t>(position) >= list.size())
+            return std::nullopt;
+        const auto& entry = list[static_cast<std::size_t>(position)];
+        if (!entry.is_object() || !entry.contains(app::prefkeys::Strategy) ||
+            !entry[app::prefkeys::Strategy].is_string())
+            return std::nullopt;
+        return entry[app::prefkeys::Strategy].get<std::string>();
+    };
+}
+
+void runExport(const ExportOptions& o) {
+    auto database = resolveAccountDatabase(o.account);
+    Error error;
+    auto context = model::openAccountStore(database, &error);
+    if (!context)
+        throw CliFailure(error.message());
+    csv::CSVHandler handler(strategyLookup());
+    auto failed = o.what == "trades" ? handler.writeTradesTo(o.file, *context)
+                                     : handler.writeJournalTo(o.file, *context);
+    if (failed)
+        throw CliFailure(failed->message());
+}
+
+} // namespace
+
+void registerExportCommands(CLI::App& app) {
+    auto options = std::make_shared<ExportOptions>();
+    auto* cmd = app.add_subcommand("export", "Export an account's trades or journal to CSV");
+    cmd->add_option("what", options->what, "trades or journal")
+        ->required()
+        ->check(CLI::IsMember({"trades", "journal"}));
+    cmd->add_option("-a,--account", options->account, "Account folder code or unique name")
+        ->required();
+    cmd->add_option("file", options->file, "The CSV file to write")->required();
+    cmd->callback([options] { runExport(*options); });
+}
 
 } // namespace brivel::cli
