@@ -10,10 +10,15 @@
 namespace brivel::store {
 
 namespace {
+struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
 struct KeyTable {
     std::mutex mutex;
     std::deque<std::string> names; // deque: references stay valid as it grows
-    std::unordered_map<std::string, KeyId> ids;
+    std::unordered_map<std::string, KeyId, KeyHash, std::equal_to<>> ids;
 };
 KeyTable& keyTable() {
     static KeyTable table;
@@ -24,7 +29,7 @@ KeyTable& keyTable() {
 KeyId internKey(std::string_view key) {
     auto& t = keyTable();
     std::lock_guard lock(t.mutex);
-    auto it = t.ids.find(std::string(key));
+    auto it = t.ids.find(key);
     if (it != t.ids.end())
         return it->second;
     if (t.names.size() >= NoKey)

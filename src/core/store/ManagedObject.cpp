@@ -294,14 +294,27 @@ void ManagedObject::removeFromMany(std::size_t index, ManagedObject* object) {
 
 void ManagedObject::addObserver(KeyValueObserver* observer, std::string_view key,
                                 std::uint8_t options, void* context) {
-    m_observers.push_back(Observation{observer, context, internKey(key), options});
+    addObserver(observer, internKey(key), options, context);
 }
 
 void ManagedObject::removeObserver(KeyValueObserver* observer, std::string_view key) {
-    KeyId id = internKey(key);
+    removeObserver(observer, internKey(key));
+}
+
+void ManagedObject::addObserver(KeyValueObserver* observer, KeyId key, std::uint8_t options,
+                                void* context) {
+    // Most records are observed on a handful of keys by one observer: grow by a handful rather
+    // than doubling, since hundreds of thousands of orders carry such a list.
+    if (m_observers.size() == m_observers.capacity())
+        m_observers.reserve(m_observers.size() < 16 ? m_observers.size() + 5
+                                                    : m_observers.size() * 2);
+    m_observers.push_back(Observation{observer, context, key, options});
+}
+
+void ManagedObject::removeObserver(KeyValueObserver* observer, KeyId key) {
     // The most recent registration goes first, as the platform does.
     for (auto it = m_observers.rbegin(); it != m_observers.rend(); ++it) {
-        if (it->observer == observer && it->key == id) {
+        if (it->observer == observer && it->key == key) {
             m_observers.erase(std::next(it).base());
             return;
         }

@@ -112,6 +112,9 @@ public:
     void addObserver(KeyValueObserver* observer, std::string_view key, std::uint8_t options,
                      void* context);
     void removeObserver(KeyValueObserver* observer, std::string_view key);
+    // The same with an interned key, for callers that register many records on the same keys.
+    void addObserver(KeyValueObserver* observer, KeyId key, std::uint8_t options, void* context);
+    void removeObserver(KeyValueObserver* observer, KeyId key);
     std::size_t observationCount() const { return m_observers.size(); }
 
     // Hooks run by the context.
