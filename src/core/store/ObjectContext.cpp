@@ -355,9 +355,7 @@ bool ObjectContext::rollback(Error* error) {
     for (auto* l : std::vector<ContextListener*>(m_listeners))
         l->contextWillReset();
     clearAll();
-    if (!m_store)
-        return true;
-    bool ok = loadAll(error);
+    bool ok = !m_store || loadAll(error);
     for (auto* l : std::vector<ContextListener*>(m_listeners))
         l->contextReset();
     return ok;

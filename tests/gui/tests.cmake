@@ -1,0 +1,10 @@
+if(BRIVEL_BUILD_GUI)
+    find_package(Qt6 REQUIRED COMPONENTS Test)
+    add_executable(brivel-gui-tests gui/ArrayControllerModelTest.cpp)
+    set_target_properties(brivel-gui-tests PROPERTIES AUTOMOC ON)
+    target_link_libraries(brivel-gui-tests PRIVATE brivel-gui-lib Qt6::Test)
+    brivel_warnings(brivel-gui-tests)
+    add_test(NAME brivel-gui-tests COMMAND brivel-gui-tests)
+    set_tests_properties(brivel-gui-tests PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=en_US.UTF-8;TZ=America/New_York")
+endif()
