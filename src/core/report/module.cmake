@@ -1,0 +1,6 @@
+brivel_core_module(report
+    SOURCES report/ReportType.cpp report/UserLocale.cpp report/ReportQuery.cpp
+            report/NotesIndex.cpp report/StyledText.cpp report/PlainTextRenderer.cpp
+            report/HtmlRenderer.cpp report/ReportFormatter.cpp report/TradeReportLayouts.cpp
+            report/ReportGenerator.cpp report/MultiDateFormatter.cpp
+    DEPS brivel-core-model ICU::uc ICU::i18n fmt::fmt)
