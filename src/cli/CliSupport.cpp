@@ -10,7 +10,9 @@ void printJson(const nlohmann::json& doc) {
     std::cout << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
-bool stdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+bool stdinIsTerminal() {
+    return isatty(STDIN_FILENO) == 1;
+}
 
 bool confirmOnTerminal(const std::string& title, const std::string& message, bool assumeYes) {
     if (assumeYes)

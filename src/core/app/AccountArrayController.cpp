@@ -40,7 +40,9 @@ KeyValueCoding* AccountArrayController::newObject() {
     return record;
 }
 
-void AccountArrayController::remove() { removeSelectedAccount(); }
+void AccountArrayController::remove() {
+    removeSelectedAccount();
+}
 
 AccountArrayController::RemoveOutcome AccountArrayController::removeSelectedAccount() {
     RemoveOutcome outcome;

@@ -45,8 +45,8 @@ std::string AccountRecord::folderCodeOfDocumentPath(std::string_view documentPat
     if (documentPath.size() < suffix.size() + codeLength ||
         documentPath.substr(documentPath.size() - suffix.size()) != suffix)
         return {};
-    return std::string(documentPath.substr(documentPath.size() - suffix.size() - codeLength,
-                                           codeLength));
+    return std::string(
+        documentPath.substr(documentPath.size() - suffix.size() - codeLength, codeLength));
 }
 
 } // namespace brivel::app

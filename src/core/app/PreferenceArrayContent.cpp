@@ -19,7 +19,9 @@ PreferenceArrayContent::PreferenceArrayContent(Preferences& preferences, std::st
     });
 }
 
-PreferenceArrayContent::~PreferenceArrayContent() { m_preferences.removeObserver(m_observer); }
+PreferenceArrayContent::~PreferenceArrayContent() {
+    m_preferences.removeObserver(m_observer);
+}
 
 std::vector<KeyValueCoding*> PreferenceArrayContent::objects() const {
     std::vector<KeyValueCoding*> result;
@@ -39,6 +41,7 @@ void PreferenceArrayContent::addObject(KeyValueCoding* object) {
                            [&](const auto& p) { return p.get() == object; });
     if (it == m_pending.end())
         return;
+    m_removed.clear();
     m_objects.push_back(std::move(*it));
     m_pending.erase(it);
     adopt(*m_objects.back());
@@ -51,8 +54,7 @@ void PreferenceArrayContent::removeObject(KeyValueCoding* object) {
                            [&](const auto& p) { return p.get() == object; });
     if (it == m_objects.end())
         return;
-    // Kept alive until the controller has let go of it.
-    std::unique_ptr<DictionaryObject> removed = std::move(*it);
+    m_removed.push_back(std::move(*it));
     m_objects.erase(it);
     writeBack();
     contentRemoved({object});
@@ -102,6 +104,7 @@ void PreferenceArrayContent::reload() {
         }
         return;
     }
+    m_removed.clear();
     std::vector<std::unique_ptr<DictionaryObject>> old = std::move(m_objects);
     m_objects.clear();
     for (const auto& entry : array) {
@@ -109,6 +112,7 @@ void PreferenceArrayContent::reload() {
         adopt(*m_objects.back());
     }
     contentReset();
+    m_removed = std::move(old);
 }
 
 } // namespace brivel::app

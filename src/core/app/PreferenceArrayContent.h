@@ -46,6 +46,8 @@ private:
     std::string m_key;
     std::vector<std::unique_ptr<DictionaryObject>> m_objects;
     std::vector<std::unique_ptr<DictionaryObject>> m_pending;
+    // Removed objects live on until the next change, as the controller may still compare them.
+    std::vector<std::unique_ptr<DictionaryObject>> m_removed;
     Preferences::Token m_observer = 0;
     bool m_writing = false;
 };

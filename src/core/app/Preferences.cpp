@@ -242,7 +242,9 @@ Preferences::Token Preferences::addObserver(std::string key, Observer observer) 
     return t;
 }
 
-void Preferences::removeObserver(Token token) { m_observers.erase(token); }
+void Preferences::removeObserver(Token token) {
+    m_observers.erase(token);
+}
 
 void Preferences::notify(const std::string& key) {
     // Work on a copy of the tokens: an observer may remove itself or others.

@@ -48,11 +48,11 @@ public:
     // The user's value, else the registered one, else null.
     nlohmann::json objectForKey(std::string_view key) const;
     bool hasUserValue(std::string_view key) const;
-    std::string stringForKey(std::string_view key) const;  // "" unless a string
-    bool boolForKey(std::string_view key) const;           // a nonzero number or true
-    double doubleForKey(std::string_view key) const;       // 0 unless a number
-    std::int64_t integerForKey(std::string_view key) const; // 0 unless a number
-    nlohmann::json arrayForKey(std::string_view key) const; // [] unless an array
+    std::string stringForKey(std::string_view key) const;        // "" unless a string
+    bool boolForKey(std::string_view key) const;                 // a nonzero number or true
+    double doubleForKey(std::string_view key) const;             // 0 unless a number
+    std::int64_t integerForKey(std::string_view key) const;      // 0 unless a number
+    nlohmann::json arrayForKey(std::string_view key) const;      // [] unless an array
     nlohmann::json dictionaryForKey(std::string_view key) const; // {} unless a dictionary
     std::optional<Date> dateForKey(std::string_view key) const;  // absent unless a number
 

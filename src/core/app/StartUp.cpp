@@ -49,16 +49,16 @@ void StartUp::prepare(Preferences& preferences) {
         std::error_code ec;
         fs::create_directories(defaultFolder, ec);
         if (ec)
-            systemLog().log(fmt::format("Unable to create \"{}\": {}", defaultFolder.string(),
-                                        ec.message()));
+            systemLog().log(
+                fmt::format("Unable to create \"{}\": {}", defaultFolder.string(), ec.message()));
     }
 
     const fs::path database = AccountRecord::databasePath(AccountRecord::DefaultFolderCode);
     if (!somethingAt(database)) {
         Error error;
         if (!model::createEmptyAccountStore(database, &error))
-            systemLog().log(fmt::format("Unable to create \"{}\": {}", database.string(),
-                                        error.message()));
+            systemLog().log(
+                fmt::format("Unable to create \"{}\": {}", database.string(), error.message()));
     }
 }
 

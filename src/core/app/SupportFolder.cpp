@@ -37,7 +37,9 @@ UserFolders userFolders() {
     return {xdgFolder("XDG_DATA_HOME", ".local/share"), xdgFolder("XDG_CONFIG_HOME", ".config")};
 }
 
-std::filesystem::path SupportFolder::path() { return userFolders().dataHome / ApplicationFolderName; }
+std::filesystem::path SupportFolder::path() {
+    return userFolders().dataHome / ApplicationFolderName;
+}
 
 std::filesystem::path SupportFolder::olderPath() {
     return userFolders().dataHome / OlderFolderName;

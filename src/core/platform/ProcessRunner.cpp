@@ -26,6 +26,7 @@ ProcessResult PosixProcessRunner::run(const std::string& program,
     // The tools' chatter is not ours to show; their exit status says how they did.
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     if (workingDirectory)
         posix_spawn_file_actions_addchdir_np(&actions, workingDirectory->c_str());
 

@@ -1,0 +1,328 @@
+#include "AppTestSupport.h"
+
+#include "core/app/AccountBackup.h"
+#include "core/app/AccountCommands.h"
+#include "core/app/Preferences.h"
+#include "core/app/StartUp.h"
+
+#include <functional>
+#include <gmock/gmock.h>
+#include <thread>
+
+using namespace brivel;
+using namespace brivel::app;
+using brivel::test::fileNames;
+using brivel::test::readFile;
+using brivel::test::snapshot;
+using brivel::test::writeFile;
+using brivel::test::zipEntryNames;
+using brivel::test::ZipWriter;
+using ::testing::ElementsAre;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs the real tools and remembers how they were called.
+class RecordingRunner final : public ProcessRunner {
+public:
+    struct Call {
+        std::string program;
+        std::vector<std::string> args;
+        std::optional<std::string> workingDirectory;
+    };
+    ProcessResult run(const std::string& program, const std::vector<std::string>& args,
+                      const std::optional<std::string>& workingDirectory) override {
+        calls.push_back({program, args, workingDirectory});
+        return m_real.run(program, args, workingDirectory);
+    }
+    std::vector<Call> calls;
+
+private:
+    PosixProcessRunner m_real;
+};
+
+const std::map<std::string, std::string> twoCharts = {
+    {"5A4C7E0B-1D2E-4F3A-9B8C-7D6E5F4A3B2C.png", "entry chart"},
+    {"9F8E7D6C-5B4A-4392-8170-6F5E4D3C2B1A.png", "exit chart"}};
+
+class AccountBackupTest : public brivel::test::AppEnvironment {
+protected:
+    AccountBackupTest()
+        : prefs(prefsFile()), backup(runner),
+          commands(prompter, backup,
+                   DocumentHooks{[this](const fs::path& p) { events.push_back("open " + code(p)); },
+                                 [this](const fs::path& p) {
+                                     events.push_back("close " + code(p));
+                                     return closeAnswers;
+                                 }}) {
+        StartUp::prepare(prefs);
+    }
+
+    static std::string code(const fs::path& db) { return db.parent_path().filename().string(); }
+
+    // The account B as the user left it, for the "untouched" checks.
+    void makeAccountB() { makeAccount("B2B2", {{"B-chart.png", "B's chart"}}); }
+
+    // No staging folder is ever left beside the accounts.
+    void expectNoLeftovers() const {
+        for (const auto& name : fileNames(support()))
+            EXPECT_NE(name.front(), '.') << name;
+    }
+
+    void expectRestoreFailedAndBUntouched(const fs::path& archive) {
+        const auto before = snapshot(support() / "B2B2");
+        prompter.queueAnswer(true);
+        auto outcome = commands.restoreAccount("B2B2", archive);
+        ASSERT_TRUE(outcome.has_value());
+        EXPECT_FALSE(outcome->succeeded);
+        EXPECT_EQ(snapshot(support() / "B2B2"), before);
+        ASSERT_EQ(prompter.asked().size(), 2u);
+        EXPECT_EQ(prompter.asked()[1].title, "Restore Failed!");
+        EXPECT_EQ(prompter.asked()[1].message, "Restore failed, please try again.");
+        EXPECT_TRUE(events.empty()) << "neither closed nor opened";
+        expectNoLeftovers();
+    }
+
+    Preferences prefs;
+    RecordingRunner runner;
+    AccountBackup backup;
+    ScriptedPrompter prompter;
+    std::vector<std::string> events;
+    bool closeAnswers = true;
+    AccountCommands commands;
+};
+
+TEST_F(AccountBackupTest, ABackupHoldsTheDatabaseAndTheChartsWithoutFolderNames) {
+    makeAccount("A1A1", twoCharts);
+    const fs::path archive = scratch() / "A.zip";
+    EXPECT_TRUE(commands.backupAccount("A1A1", archive).succeeded);
+
+    EXPECT_THAT(zipEntryNames(archive),
+                ElementsAre("5A4C7E0B-1D2E-4F3A-9B8C-7D6E5F4A3B2C.png",
+                            "9F8E7D6C-5B4A-4392-8170-6F5E4D3C2B1A.png", "database.brdb"));
+    ASSERT_EQ(prompter.asked().size(), 1u);
+    EXPECT_EQ(prompter.asked()[0].title, "Backup Complete!");
+    EXPECT_EQ(prompter.asked()[0].message, "Backup completed successfully.");
+    EXPECT_TRUE(prompter.asked()[0].isAlert);
+
+    // zip runs in the support folder with the four arguments, the archive written beside the
+    // chosen one first.
+    ASSERT_EQ(runner.calls.size(), 1u);
+    const auto& call = runner.calls[0];
+    EXPECT_EQ(call.program, "/usr/bin/zip");
+    EXPECT_EQ(call.workingDirectory, support().string());
+    ASSERT_EQ(call.args.size(), 4u);
+    EXPECT_EQ(call.args[0], "-j");
+    EXPECT_EQ(call.args[1], "-r");
+    EXPECT_EQ(fs::path(call.args[2]).parent_path(), scratch());
+    EXPECT_EQ(fs::path(call.args[2]).extension(), ".zip");
+    EXPECT_EQ(call.args[3], "A1A1");
+    EXPECT_THAT(fileNames(scratch()), ElementsAre("A.zip"));
+}
+
+TEST_F(AccountBackupTest, ABackupOverAnOlderArchiveReplacesIt) {
+    makeAccount("A1A1", twoCharts);
+    makeAccount("C3C3", {{"C-only.png", "C's chart"}});
+    const fs::path archive = scratch() / "backup.zip";
+    ASSERT_TRUE(backup.backup("C3C3", archive).succeeded);
+
+    ASSERT_TRUE(backup.backup("A1A1", archive).succeeded);
+    const auto names = zipEntryNames(archive);
+    EXPECT_EQ(names.size(), 3u);
+    EXPECT_THAT(names, ::testing::Not(::testing::Contains("C-only.png")));
+}
+
+TEST_F(AccountBackupTest, AFailedBackupLeavesAnOlderArchiveUntouchedAndLogsTheStatus) {
+    const fs::path archive = scratch() / "keep.zip";
+    writeFile(archive, "an older archive");
+    // No folder "Q9Q9": zip has nothing to do.
+    EXPECT_FALSE(commands.backupAccount("Q9Q9", archive).succeeded);
+    EXPECT_EQ(readFile(archive), "an older archive");
+    EXPECT_THAT(fileNames(scratch()), ElementsAre("keep.zip"));
+    EXPECT_TRUE(m_log.contains("Zip task failed with 12."));
+    ASSERT_EQ(prompter.asked().size(), 1u);
+    EXPECT_EQ(prompter.asked()[0].title, "Backup Failed!");
+    EXPECT_EQ(prompter.asked()[0].message, "Backup failed, please try again.");
+}
+
+TEST_F(AccountBackupTest, AMissingToolIsAFailedRunWithTheSamePanels) {
+    makeAccount("A1A1");
+    AccountBackup broken(runner, "/nonexistent/zip", "/nonexistent/unzip");
+    AccountCommands brokenCommands(prompter, broken);
+    EXPECT_FALSE(brokenCommands.backupAccount("A1A1", scratch() / "x.zip").succeeded);
+    EXPECT_EQ(prompter.asked().back().title, "Backup Failed!");
+    EXPECT_TRUE(fileNames(scratch()).empty());
+
+    ASSERT_TRUE(backup.backup("A1A1", scratch() / "good.zip").succeeded);
+    const auto before = snapshot(support() / "A1A1");
+    prompter.queueAnswer(true);
+    auto restored = brokenCommands.restoreAccount("A1A1", scratch() / "good.zip");
+    ASSERT_TRUE(restored.has_value());
+    EXPECT_FALSE(restored->succeeded);
+    EXPECT_EQ(prompter.asked().back().title, "Restore Failed!");
+    EXPECT_EQ(snapshot(support() / "A1A1"), before);
+}
+
+TEST_F(AccountBackupTest, ARelativeArchivePathMeansTheCallersFolderNotTheSupportFolder) {
+    makeAccount("A1A1");
+    const auto cwd = fs::current_path();
+    fs::current_path(scratch());
+    auto outcome = backup.backup("A1A1", "relative.zip");
+    fs::current_path(cwd);
+    EXPECT_TRUE(outcome.succeeded);
+    EXPECT_TRUE(fs::exists(scratch() / "relative.zip"));
+    EXPECT_FALSE(fs::exists(support() / "relative.zip"));
+}
+
+TEST_F(AccountBackupTest, RestoringABackupOfAIntoBPutsAsFilesInBsFolder) {
+    makeAccount("A1A1", twoCharts);
+    makeAccountB();
+    const fs::path archive = scratch() / "A.zip";
+    ASSERT_TRUE(backup.backup("A1A1", archive).succeeded);
+    const auto aFiles = snapshot(support() / "A1A1");
+
+    prompter.queueAnswer(true);
+    auto outcome = commands.restoreAccount("B2B2", archive);
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_TRUE(outcome->succeeded) << outcome->detail;
+    EXPECT_EQ(snapshot(support() / "B2B2"), aFiles); // B's own chart is gone
+    EXPECT_EQ(snapshot(support() / "A1A1"), aFiles);
+
+    ASSERT_EQ(prompter.asked().size(), 2u);
+    EXPECT_EQ(prompter.asked()[0].title, "Confirm Restore");
+    EXPECT_EQ(prompter.asked()[0].message,
+              "Are you sure you want to restore this account? Any data in the current account "
+              "will be permanently lost!");
+    EXPECT_EQ(prompter.asked()[0].defaultButton, "No");
+    EXPECT_EQ(prompter.asked()[0].alternateButton, "Yes");
+    EXPECT_EQ(prompter.asked()[1].title, "Restore Complete!");
+    EXPECT_EQ(prompter.asked()[1].message,
+              "Restore completed successfully. Your new account will now open ...");
+    // Closed before the swap, opened after the panel.
+    EXPECT_THAT(events, ElementsAre("close B2B2", "open B2B2"));
+
+    ASSERT_EQ(runner.calls.size(), 2u);
+    const auto& unzip = runner.calls[1];
+    EXPECT_EQ(unzip.program, "/usr/bin/unzip");
+    EXPECT_EQ(unzip.workingDirectory, support().string());
+    ASSERT_EQ(unzip.args.size(), 3u);
+    EXPECT_EQ(unzip.args[0], archive.string());
+    EXPECT_EQ(unzip.args[1], "-d");
+    EXPECT_EQ(fs::path(unzip.args[2]).parent_path(), support());
+    expectNoLeftovers();
+}
+
+TEST_F(AccountBackupTest, RestoringIntoAnAccountWhoseFolderIsGoneMakesIt) {
+    makeAccount("A1A1", twoCharts);
+    ASSERT_TRUE(backup.backup("A1A1", scratch() / "A.zip").succeeded);
+    {
+        StagedRestore dropped = backup.stageRestore("D4D4", scratch() / "A.zip");
+        ASSERT_TRUE(dropped.ok()) << dropped.failure();
+        EXPECT_TRUE(fs::is_directory(dropped.stagingFolder()));
+    } // a staged restore never committed leaves nothing behind
+    expectNoLeftovers();
+    StagedRestore staged = backup.stageRestore("D4D4", scratch() / "A.zip");
+    ASSERT_TRUE(staged.ok()) << staged.failure();
+    EXPECT_FALSE(fs::exists(support() / "D4D4")); // staging touches nothing
+    EXPECT_TRUE(backup.commitRestore(staged).succeeded);
+    EXPECT_EQ(snapshot(support() / "D4D4"), snapshot(support() / "A1A1"));
+    expectNoLeftovers();
+}
+
+TEST_F(AccountBackupTest, NoToTheRestoreQuestionDoesNothing) {
+    makeAccount("A1A1");
+    makeAccountB();
+    ASSERT_TRUE(backup.backup("A1A1", scratch() / "A.zip").succeeded);
+    const auto before = snapshot(support() / "B2B2");
+    prompter.queueAnswer(false);
+    EXPECT_FALSE(commands.restoreAccount("B2B2", scratch() / "A.zip").has_value());
+    EXPECT_EQ(snapshot(support() / "B2B2"), before);
+    EXPECT_EQ(prompter.asked().size(), 1u);
+    EXPECT_EQ(runner.calls.size(), 1u); // only the backup ran
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(AccountBackupTest, ACorruptArchiveLeavesTheAccountUntouched) {
+    makeAccountB();
+    writeFile(scratch() / "corrupt.zip", std::string(4096, '\x5a'));
+    expectRestoreFailedAndBUntouched(scratch() / "corrupt.zip");
+    EXPECT_TRUE(m_log.contains("Unzip task failed with 9."));
+}
+
+TEST_F(AccountBackupTest, ArchivesThatAreNotAnAccountsBackupLeaveTheAccountUntouched) {
+    makeAccountB();
+    makeAccount("A1A1");
+    const std::string db = readFile(support() / "A1A1" / "database.brdb");
+    struct Case {
+        const char* name;
+        std::function<void(ZipWriter&)> fill;
+    };
+    const std::vector<Case> cases = {
+        {"dotdot.zip",
+         [&](ZipWriter& z) {
+             z.addFile("database.brdb", db);
+             z.addFile("../escaped.png", "outside");
+         }},
+        {"nodb.zip", [&](ZipWriter& z) { z.addFile("chart.png", "just an image"); }},
+        {"notours.zip", [&](ZipWriter& z) { z.addFile("database.brdb", "SQLite? not really"); }},
+        {"link.zip",
+         [&](ZipWriter& z) {
+             z.addFile("database.brdb", db);
+             z.addSymlink("chart.png", "/etc/passwd");
+         }},
+        {"folder.zip",
+         [&](ZipWriter& z) {
+             z.addFile("database.brdb", db);
+             z.addFolder("sub/");
+             z.addFile("sub/chart.png", "nested");
+         }},
+        {"absolute.zip",
+         [&](ZipWriter& z) {
+             z.addFile("database.brdb", db);
+             z.addFile("/tmp/absolute.png", "absolute");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ZipWriter zip;
+        c.fill(zip);
+        zip.write(scratch() / c.name);
+        prompter = ScriptedPrompter();
+        m_log.clear();
+        expectRestoreFailedAndBUntouched(scratch() / c.name);
+        EXPECT_EQ(m_log.lines().size(), 1u); // one line says why
+    }
+    EXPECT_FALSE(fs::exists(support() / "escaped.png"));
+    EXPECT_FALSE(fs::exists(dataHome() / "escaped.png"));
+
+    prompter = ScriptedPrompter();
+    expectRestoreFailedAndBUntouched(scratch() / "missing.zip");
+}
+
+TEST_F(AccountBackupTest, TheLongPartRunsOnAWorkerAndReportsThere) {
+    makeAccount("A1A1", twoCharts);
+    std::thread::id worker;
+    ArchiveOutcome outcome;
+    {
+        std::jthread job =
+            backup.startBackup("A1A1", scratch() / "async.zip", [&](ArchiveOutcome o) {
+                worker = std::this_thread::get_id();
+                outcome = std::move(o);
+            });
+    } // joined here
+    EXPECT_TRUE(outcome.succeeded);
+    EXPECT_NE(worker, std::this_thread::get_id());
+
+    makeAccountB();
+    StagedRestore staged;
+    {
+        std::jthread job = backup.startStagingRestore(
+            "B2B2", scratch() / "async.zip", [&](StagedRestore s) { staged = std::move(s); });
+    }
+    ASSERT_TRUE(staged.ok());
+    EXPECT_TRUE(commands.finishRestore(std::move(staged)).succeeded);
+    EXPECT_EQ(snapshot(support() / "B2B2"), snapshot(support() / "A1A1"));
+    EXPECT_THAT(events, ElementsAre("close B2B2", "open B2B2"));
+}
+
+} // namespace

@@ -1,0 +1,173 @@
+#include "AppTestSupport.h"
+
+#include "core/model/AccountStore.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+
+namespace brivel::test {
+
+namespace fs = std::filesystem;
+
+AppEnvironment::AppEnvironment()
+    : m_data("XDG_DATA_HOME", (m_temp.path() / "data").string()),
+      m_config("XDG_CONFIG_HOME", (m_temp.path() / "config").string()) {
+    fs::create_directories(dataHome());
+    fs::create_directories(scratch());
+    setSystemLog(&m_log);
+}
+
+AppEnvironment::~AppEnvironment() {
+    setSystemLog(nullptr);
+}
+
+void AppEnvironment::makeAccount(const std::string& code,
+                                 const std::map<std::string, std::string>& extraFiles) const {
+    fs::create_directories(support() / code);
+    Error error;
+    if (!model::createEmptyAccountStore(support() / code / "database.brdb", &error))
+        throw std::runtime_error("cannot make a test account: " + error.message());
+    for (const auto& [name, bytes] : extraFiles)
+        writeFile(support() / code / name, bytes);
+}
+
+std::vector<std::string> fileNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::map<std::string, std::string> snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_regular_file()) {
+            const std::string bytes = readFile(it->path());
+            files[fs::relative(it->path(), folder).string()] =
+                std::to_string(bytes.size()) + ":" +
+                std::to_string(std::hash<std::string>{}(bytes));
+        }
+    return files;
+}
+
+std::vector<std::string> zipEntryNames(const fs::path& archive) {
+    std::string command = "/usr/bin/unzip -Z1 '" + archive.string() + "' 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        throw std::runtime_error("cannot run unzip -Z1");
+    std::string out;
+    std::array<char, 4096> buf{};
+    while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe))
+        out.append(buf.data(), n);
+    ::pclose(pipe);
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start < out.size()) {
+        std::size_t end = out.find('\n', start);
+        if (end == std::string::npos)
+            end = out.size();
+        if (end > start)
+            names.push_back(out.substr(start, end - start));
+        start = end + 1;
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+namespace {
+
+std::uint32_t crc32(const std::string& data) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char c : data) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void put16(std::string& out, std::uint32_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void put32(std::string& out, std::uint32_t v) {
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+} // namespace
+
+void ZipWriter::addFile(const std::string& name, const std::string& data, std::uint32_t unixMode) {
+    m_entries.push_back({name, data, unixMode});
+}
+
+void ZipWriter::addSymlink(const std::string& name, const std::string& target) {
+    m_entries.push_back({name, target, 0120777});
+}
+
+void ZipWriter::addFolder(const std::string& name) {
+    m_entries.push_back({name, "", 040755});
+}
+
+void ZipWriter::write(const fs::path& path) const {
+    std::string out, central;
+    for (const auto& e : m_entries) {
+        const std::uint32_t offset = static_cast<std::uint32_t>(out.size());
+        const std::uint32_t crc = crc32(e.data);
+        const auto size = static_cast<std::uint32_t>(e.data.size());
+        const auto nameLength = static_cast<std::uint32_t>(e.name.size());
+        put32(out, 0x04034b50);
+        put16(out, 20);                          // version needed
+        put16(out, 0);                           // flags
+        put16(out, 0);                           // stored
+        put16(out, 0);                           // time
+        put16(out, (44u << 9) | (1u << 5) | 1u); // 2024-01-01
+        put32(out, crc);
+        put32(out, size);
+        put32(out, size);
+        put16(out, nameLength);
+        put16(out, 0);
+        out += e.name;
+        out += e.data;
+
+        put32(central, 0x02014b50);
+        put16(central, (3u << 8) | 20u); // made on Unix, so the mode below counts
+        put16(central, 20);
+        put16(central, 0);
+        put16(central, 0);
+        put16(central, 0);
+        put16(central, (44u << 9) | (1u << 5) | 1u);
+        put32(central, crc);
+        put32(central, size);
+        put32(central, size);
+        put16(central, nameLength);
+        put16(central, 0);
+        put16(central, 0);
+        put16(central, 0);
+        put16(central, 0);
+        put32(central, e.mode << 16);
+        put32(central, offset);
+        central += e.name;
+    }
+    const auto centralOffset = static_cast<std::uint32_t>(out.size());
+    out += central;
+    put32(out, 0x06054b50);
+    put16(out, 0);
+    put16(out, 0);
+    put16(out, static_cast<std::uint32_t>(m_entries.size()));
+    put16(out, static_cast<std::uint32_t>(m_entries.size()));
+    put32(out, static_cast<std::uint32_t>(central.size()));
+    put32(out, centralOffset);
+    put16(out, 0);
+    writeFile(path, out);
+}
+
+} // namespace brivel::test

@@ -1,0 +1,180 @@
+// brivel-cli accounts, strategies and indices, run as a user would: a separate process with its
+// own XDG folders and no terminal on standard input.
+#include "AppTestSupport.h"
+
+#include <cstdio>
+#include <gmock/gmock.h>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sys/wait.h>
+
+#ifndef BRIVEL_CLI_PATH
+#error "BRIVEL_CLI_PATH must name the brivel-cli executable"
+#endif
+
+using brivel::test::readFile;
+using brivel::test::writeFile;
+using nlohmann::json;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class CliAccountsTest : public brivel::test::AppEnvironment {
+protected:
+    CliRun cli(const std::vector<std::string>& args) const {
+        std::string command = quoted(BRIVEL_CLI_PATH);
+        for (const auto& a : args)
+            command += " " + quoted(a);
+        const fs::path out = m_temp.path() / "stdout", err = m_temp.path() / "stderr";
+        command += " </dev/null >" + quoted(out.string()) + " 2>" + quoted(err.string());
+        CliRun r;
+        int raw = std::system(command.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = readFile(out);
+        r.err = readFile(err);
+        return r;
+    }
+    json listJson(const std::string& what) const {
+        CliRun r = cli({what, "list", "--json"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return json::parse(r.out);
+    }
+};
+
+TEST_F(CliAccountsTest, AFirstRunPreparesTheSupportFolderAndListsTheFactoryAccount) {
+    CliRun r = cli({"accounts", "list", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    json accounts = json::parse(r.out);
+    ASSERT_EQ(accounts.size(), 1u);
+    EXPECT_EQ(accounts[0]["directory"], "B0W1");
+    EXPECT_TRUE(fs::exists(support() / "B0W1" / "database.brdb"));
+    EXPECT_FALSE(fs::exists(prefsFile())); // nothing changed, nothing written
+
+    CliRun text = cli({"accounts", "list"});
+    EXPECT_THAT(text.out, StartsWith("B0W1  open  "));
+}
+
+TEST_F(CliAccountsTest, NewRenameSetOpenAndDelete) {
+    CliRun made = cli({"accounts", "new", "--name", "Swing account"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    std::string code = made.out.substr(0, made.out.find('\n'));
+    ASSERT_TRUE(std::regex_match(code, std::regex("[A-Y][0-8][A-Y][0-8]"))) << made.out;
+    EXPECT_TRUE(fs::exists(support() / code / "database.brdb"));
+
+    EXPECT_EQ(cli({"accounts", "rename", code, "Day trades"}).status, 0);
+    EXPECT_EQ(cli({"accounts", "set-open", "Day trades", "on"}).status, 0);
+    json accounts = listJson("accounts");
+    ASSERT_EQ(accounts.size(), 2u);
+    EXPECT_EQ(accounts[1], json({{"name", "Day trades"}, {"directory", code}, {"open", true}}));
+
+    // No terminal and no --yes: refused, nothing changed.
+    CliRun refused = cli({"accounts", "delete", code});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_THAT(refused.err, StartsWith("brivel-cli: "));
+    EXPECT_TRUE(fs::exists(support() / code));
+
+    CliRun deleted = cli({"accounts", "delete", "Day trades", "--yes"});
+    EXPECT_EQ(deleted.status, 0) << deleted.err;
+    EXPECT_FALSE(fs::exists(support() / code));
+    EXPECT_EQ(listJson("accounts").size(), 1u);
+}
+
+TEST_F(CliAccountsTest, AnAccountIsNamedByCodeOrByAUniqueName) {
+    CliRun unknown = cli({"accounts", "rename", "Nobody", "X"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_THAT(unknown.err, HasSubstr("\"Nobody\""));
+
+    ASSERT_EQ(cli({"accounts", "new", "--name", "Twin"}).status, 0);
+    ASSERT_EQ(cli({"accounts", "new", "--name", "Twin"}).status, 0);
+    CliRun ambiguous = cli({"accounts", "set-open", "Twin", "on"});
+    EXPECT_EQ(ambiguous.status, 1);
+    EXPECT_THAT(ambiguous.err, HasSubstr("folder code"));
+
+    EXPECT_EQ(cli({"accounts", "set-open", "B0W1", "maybe"}).status, 2);
+}
+
+TEST_F(CliAccountsTest, BackupAndRestoreBetweenTwoAccounts) {
+    ASSERT_EQ(cli({"accounts", "new", "--name", "Target"}).status, 0);
+    writeFile(support() / "B0W1" / "chart.png", "a chart");
+    const fs::path archive = scratch() / "b0w1.zip";
+    CliRun backup = cli({"accounts", "backup", "B0W1", archive.string()});
+    ASSERT_EQ(backup.status, 0) << backup.err;
+    EXPECT_THAT(brivel::test::zipEntryNames(archive),
+                ::testing::ElementsAre("chart.png", "database.brdb"));
+
+    CliRun refused = cli({"accounts", "restore", "Target", archive.string()});
+    EXPECT_EQ(refused.status, 1);
+    CliRun restored = cli({"accounts", "restore", "Target", archive.string(), "--yes"});
+    ASSERT_EQ(restored.status, 0) << restored.err;
+    const std::string code = listJson("accounts")[1]["directory"];
+    EXPECT_EQ(readFile(support() / code / "chart.png"), "a chart");
+    EXPECT_EQ(listJson("accounts")[1]["name"], "Target");
+
+    writeFile(scratch() / "bad.zip", "not an archive");
+    CliRun failed =
+        cli({"accounts", "restore", "Target", (scratch() / "bad.zip").string(), "--yes"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_THAT(failed.err,
+                HasSubstr("brivel-cli: Restore Failed! Restore failed, please try again."));
+    EXPECT_EQ(readFile(support() / code / "chart.png"), "a chart");
+
+    CliRun noAccountFolder =
+        cli({"accounts", "backup", "B0W1", (scratch() / "no/such/dir.zip").string()});
+    EXPECT_EQ(noAccountFolder.status, 1);
+    EXPECT_THAT(noAccountFolder.err, HasSubstr("Backup Failed!"));
+}
+
+TEST_F(CliAccountsTest, StrategiesAndIndicesAreEditedByPosition) {
+    json factory = listJson("strategies");
+    ASSERT_FALSE(factory.empty());
+
+    CliRun added = cli({"strategies", "add", "Opening range"});
+    ASSERT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out, std::to_string(factory.size()) + "\n");
+    json after = listJson("strategies");
+    EXPECT_EQ(after.back(), json({{"strategy", "Opening range"}}));
+
+    CliRun removed = cli({"strategies", "remove", "0", "--json"});
+    ASSERT_EQ(removed.status, 0) << removed.err;
+    after.erase(after.begin());
+    EXPECT_EQ(json::parse(removed.out), after);
+
+    CliRun outOfRange = cli({"strategies", "remove", "99"});
+    EXPECT_EQ(outOfRange.status, 1);
+    EXPECT_THAT(outOfRange.err, HasSubstr("position 99"));
+    EXPECT_EQ(cli({"strategies", "remove", "first"}).status, 2);
+
+    ASSERT_EQ(cli({"indices", "add", "RUT"}).status, 0);
+    json indices = listJson("indices");
+    EXPECT_EQ(indices.back(), json({{"index", "RUT"}}));
+    EXPECT_EQ(listJson("strategies"), after); // one list's edit leaves the other alone
+}
+
+TEST_F(CliAccountsTest, ACorruptPreferencesFileDoesNotStopACommand) {
+    fs::create_directories(prefsFile().parent_path());
+    writeFile(prefsFile(), "{ broken");
+    CliRun r = cli({"indices", "list", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("NASDAQ"));
+    EXPECT_THAT(r.err, HasSubstr("unreadable"));
+    int copies = 0;
+    for (const auto& e : fs::directory_iterator(prefsFile().parent_path()))
+        copies += e.path().filename().string().find("preferences.json.unreadable-") == 0;
+    EXPECT_EQ(copies, 1);
+}
+
+} // namespace

@@ -1,0 +1,209 @@
+#include "AppTestSupport.h"
+
+#include "core/app/FactoryPreferences.h"
+#include "core/app/Preferences.h"
+
+#include <gmock/gmock.h>
+#include <nlohmann/json.hpp>
+
+using namespace brivel;
+using namespace brivel::app;
+using brivel::test::readFile;
+using brivel::test::writeFile;
+using nlohmann::json;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace {
+
+class PreferencesTest : public brivel::test::AppEnvironment {
+protected:
+    json fileContents() const { return json::parse(readFile(prefsFile())); }
+    void writePrefs(const std::string& text) const {
+        std::filesystem::create_directories(prefsFile().parent_path());
+        writeFile(prefsFile(), text);
+    }
+};
+
+TEST_F(PreferencesTest, UserValuesOverRegisteredOnesAndOnlyTheyAreWritten) {
+    Preferences prefs(prefsFile());
+    prefs.registerDefaults({{"a", 1}, {"b", "factory"}});
+    EXPECT_EQ(prefs.objectForKey("b"), "factory");
+    EXPECT_FALSE(prefs.hasUserValue("b"));
+
+    prefs.setObject("mine", "b");
+    EXPECT_EQ(prefs.objectForKey("b"), "mine");
+    EXPECT_TRUE(prefs.hasUnsavedChanges());
+    ASSERT_TRUE(prefs.synchronize());
+    EXPECT_FALSE(prefs.hasUnsavedChanges());
+    EXPECT_EQ(fileContents(), json({{"b", "mine"}})); // "a" stays in memory only
+
+    // Removing the user's value shows the registered one again, and the file loses the key.
+    prefs.removeObjectForKey("b");
+    EXPECT_EQ(prefs.objectForKey("b"), "factory");
+    ASSERT_TRUE(prefs.synchronize());
+    EXPECT_EQ(fileContents(), json::object());
+
+    Preferences reread(prefsFile());
+    EXPECT_TRUE(reread.objectForKey("a").is_null());
+}
+
+TEST_F(PreferencesTest, TypedReadsFollowThePropertyListKinds) {
+    Preferences prefs(prefsFile());
+    prefs.setObject(json::array({1, 2}), "array");
+    prefs.setObject(json({{"k", "v"}}), "dict");
+    prefs.setObject(2, "number");
+    prefs.setObject("text", "string");
+    prefs.setDate(Date(1700000000.5), "when");
+
+    EXPECT_EQ(prefs.arrayForKey("array").size(), 2u);
+    EXPECT_TRUE(prefs.arrayForKey("dict").is_array());
+    EXPECT_TRUE(prefs.arrayForKey("dict").empty());
+    EXPECT_EQ(prefs.dictionaryForKey("dict")["k"], "v");
+    EXPECT_TRUE(prefs.boolForKey("number"));
+    EXPECT_FALSE(prefs.boolForKey("string"));
+    EXPECT_EQ(prefs.integerForKey("number"), 2);
+    EXPECT_EQ(prefs.stringForKey("number"), "");
+    EXPECT_EQ(prefs.stringForKey("string"), "text");
+    ASSERT_TRUE(prefs.dateForKey("when").has_value());
+    EXPECT_DOUBLE_EQ(prefs.dateForKey("when")->secondsSince1970, 1700000000.5);
+    EXPECT_FALSE(prefs.dateForKey("string").has_value());
+
+    ASSERT_TRUE(prefs.synchronize());
+    Preferences reread(prefsFile());
+    EXPECT_DOUBLE_EQ(reread.dateForKey("when")->secondsSince1970, 1700000000.5);
+    EXPECT_EQ(reread.dictionaryForKey("dict"), json({{"k", "v"}}));
+}
+
+TEST_F(PreferencesTest, ObserversHearChangesOfWhatTheySeeAndNothingElse) {
+    Preferences prefs(prefsFile());
+    prefs.registerDefaults({{"k", "factory"}});
+    std::vector<std::string> heard, heardAll;
+    auto token = prefs.addObserver("k", [&](const std::string& key) { heard.push_back(key); });
+    prefs.addObserver("", [&](const std::string& key) { heardAll.push_back(key); });
+
+    prefs.setObject("factory", "k"); // same value seen: nothing to tell
+    prefs.setObject("new", "k");
+    prefs.setObject(1, "other");
+    prefs.removeObjectForKey("k"); // back to "factory": a change
+    prefs.removeObjectForKey("k"); // nothing left to remove
+    EXPECT_THAT(heard, ElementsAre("k", "k"));
+    EXPECT_THAT(heardAll, ElementsAre("k", "other", "k"));
+
+    prefs.removeObserver(token);
+    prefs.setObject("again", "k");
+    EXPECT_EQ(heard.size(), 2u);
+}
+
+TEST_F(PreferencesTest, AnObserverMayRemoveItselfWhileBeingTold) {
+    Preferences prefs(prefsFile());
+    int calls = 0;
+    Preferences::Token token = 0;
+    token = prefs.addObserver("k", [&](const std::string&) {
+        ++calls;
+        prefs.removeObserver(token);
+    });
+    prefs.setObject(1, "k");
+    prefs.setObject(2, "k");
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(PreferencesTest, TwoStoresOnOneFileKeepEachOthersKeys) {
+    // The application and brivel-cli share the file: neither may undo the other's change.
+    Preferences app(prefsFile());
+    Preferences cli(prefsFile());
+    app.setObject("app", "fromApp");
+    ASSERT_TRUE(app.synchronize());
+
+    cli.setObject("cli", "fromCli");
+    ASSERT_TRUE(cli.synchronize());
+    EXPECT_EQ(fileContents(), json({{"fromApp", "app"}, {"fromCli", "cli"}}));
+
+    std::vector<std::string> heard;
+    app.addObserver("", [&](const std::string& key) { heard.push_back(key); });
+    ASSERT_TRUE(app.synchronize()); // takes in the other's key
+    EXPECT_EQ(app.objectForKey("fromCli"), "cli");
+    EXPECT_THAT(heard, ElementsAre("fromCli"));
+
+    // A removal is a change too: it must not come back from the other's older view.
+    cli.removeObjectForKey("fromApp");
+    ASSERT_TRUE(cli.synchronize());
+    ASSERT_TRUE(app.synchronize());
+    EXPECT_TRUE(app.objectForKey("fromApp").is_null());
+}
+
+TEST_F(PreferencesTest, ACorruptFileIsKeptAsideAndTheFactoryValuesRule) {
+    const std::string broken = "{\"arrayOfAccounts\": [ {\"name\": ";
+    writePrefs(broken);
+    Preferences prefs(prefsFile());
+    prefs.registerDefaults(FactoryPreferences::dictionary());
+
+    ASSERT_TRUE(prefs.setAsideCopy().has_value());
+    const auto copy = *prefs.setAsideCopy();
+    EXPECT_EQ(copy.parent_path(), prefsFile().parent_path());
+    EXPECT_THAT(copy.filename().string(), StartsWith("preferences.json.unreadable-20"));
+    EXPECT_EQ(readFile(copy), broken);
+    EXPECT_FALSE(std::filesystem::exists(prefsFile()));
+    ASSERT_EQ(m_log.lines().size(), 1u);
+    EXPECT_THAT(m_log.lines()[0], HasSubstr(copy.string()));
+
+    EXPECT_EQ(prefs.arrayForKey("arrayOfAccounts"),
+              FactoryPreferences::dictionary()["arrayOfAccounts"]);
+    prefs.setObject(true, "x");
+    ASSERT_TRUE(prefs.synchronize());
+    EXPECT_EQ(fileContents(), json({{"x", true}}));
+    EXPECT_EQ(readFile(copy), broken); // a second copy never overwrites the first
+
+    writePrefs("[1, 2, 3]"); // valid JSON, but not a dictionary
+    Preferences again(prefsFile());
+    ASSERT_TRUE(again.setAsideCopy().has_value());
+    EXPECT_NE(*again.setAsideCopy(), copy);
+    EXPECT_TRUE(again.persistentDomain().empty());
+}
+
+TEST_F(PreferencesTest, AFailedWriteKeepsTheChangesAndTheOldFile) {
+    writePrefs("{\"k\": \"old\"}");
+    {
+        // The preferences folder cannot be made when a plain file stands in its place.
+        writeFile(scratch() / "blocker", "not a folder");
+        Preferences blocked(scratch() / "blocker" / "Brivel Trade Journal" / "preferences.json");
+        blocked.setObject("new", "k");
+        Error error;
+        EXPECT_FALSE(blocked.synchronize(&error));
+        EXPECT_FALSE(error.message().empty());
+        EXPECT_TRUE(blocked.hasUnsavedChanges());
+    }
+    Preferences prefs(prefsFile());
+    EXPECT_EQ(prefs.objectForKey("k"), "old");
+}
+
+TEST_F(PreferencesTest, WritesLeaveNoTemporaryFilesAndKeepPermissions) {
+    writePrefs("{}");
+    std::filesystem::permissions(prefsFile(), std::filesystem::perms(0640));
+    Preferences prefs(prefsFile());
+    prefs.setAutosynchronize(true);
+    prefs.setObject("v", "k"); // written at once
+    EXPECT_EQ(fileContents(), json({{"k", "v"}}));
+    EXPECT_THAT(brivel::test::fileNames(prefsFile().parent_path()),
+                ElementsAre("preferences.json"));
+    EXPECT_EQ(std::filesystem::status(prefsFile()).permissions(), std::filesystem::perms(0640));
+}
+
+TEST(FactoryPreferences, HoldTheDefaultAccountAndBothLists) {
+    json prefs = FactoryPreferences::dictionary();
+    ASSERT_TRUE(prefs.is_object());
+    int defaults = 0;
+    for (const auto& r : prefs["arrayOfAccounts"])
+        defaults += r.value("directory", "") == "B0W1";
+    EXPECT_EQ(defaults, 1);
+    EXPECT_FALSE(prefs["arrayOfStrategies"].empty());
+    for (const auto& s : prefs["arrayOfStrategies"])
+        EXPECT_TRUE(s["strategy"].is_string());
+    std::vector<std::string> indices;
+    for (const auto& i : prefs["arrayOfIndices"])
+        indices.push_back(i.value("index", ""));
+    EXPECT_THAT(indices, ::testing::IsSupersetOf({"NASDAQ", "DOW"}));
+}
+
+} // namespace

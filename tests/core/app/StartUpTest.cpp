@@ -1,0 +1,156 @@
+#include "AppTestSupport.h"
+
+#include "core/app/AccountRecord.h"
+#include "core/app/Preferences.h"
+#include "core/app/StartUp.h"
+#include "core/app/SupportFolder.h"
+#include "core/model/AccountStore.h"
+
+#include <gmock/gmock.h>
+
+using namespace brivel;
+using namespace brivel::app;
+using brivel::test::readFile;
+using brivel::test::writeFile;
+using nlohmann::json;
+using ::testing::ElementsAre;
+namespace fs = std::filesystem;
+
+namespace {
+
+class StartUpTest : public brivel::test::AppEnvironment {
+protected:
+    bool isAccountDatabase(const fs::path& p) const {
+        Error error;
+        return model::checkAccountStore(p, &error);
+    }
+    fs::path db(const std::string& code) const { return support() / code / "database.brdb"; }
+};
+
+TEST_F(StartUpTest, AFirstStartMakesTheSupportFolderAndTheDefaultAccountAndOpensIt) {
+    ASSERT_FALSE(fs::exists(support()));
+    Preferences prefs(prefsFile());
+    StartUp::Result result = StartUp::run(prefs);
+
+    EXPECT_TRUE(fs::is_directory(support() / "B0W1"));
+    EXPECT_TRUE(isAccountDatabase(db("B0W1")));
+    // The factory list decides: its default account is marked open.
+    EXPECT_THAT(result.accountsToOpen, ElementsAre(db("B0W1")));
+    // Registered values are never written.
+    EXPECT_FALSE(fs::exists(prefsFile()));
+}
+
+TEST_F(StartUpTest, TheOlderFolderIsMovedIntoPlaceWithItsAccounts) {
+    fs::create_directories(older() / "C3D4");
+    writeFile(older() / "C3D4" / "database.brdb", "older account");
+    fs::create_directories(older() / "B0W1");
+    writeFile(older() / "B0W1" / "database.brdb", "older default");
+
+    Preferences prefs(prefsFile());
+    StartUp::prepare(prefs);
+    EXPECT_FALSE(fs::exists(older()));
+    EXPECT_EQ(readFile(db("C3D4")), "older account");
+    // Step 4 finds "B0W1" in the moved folder and leaves its database alone.
+    EXPECT_EQ(readFile(db("B0W1")), "older default");
+}
+
+TEST_F(StartUpTest, WithBothFoldersTheOlderOneStaysUntouched) {
+    fs::create_directories(older() / "C3D4");
+    writeFile(older() / "C3D4" / "database.brdb", "older account");
+    fs::create_directories(support()); // even an empty support folder is never replaced
+
+    Preferences prefs(prefsFile());
+    StartUp::prepare(prefs);
+    EXPECT_EQ(readFile(older() / "C3D4" / "database.brdb"), "older account");
+    EXPECT_FALSE(fs::exists(support() / "C3D4"));
+    EXPECT_TRUE(isAccountDatabase(db("B0W1")));
+}
+
+TEST_F(StartUpTest, TheDefaultFolderWithoutItsDatabaseGetsAFreshOne) {
+    fs::create_directories(support() / "B0W1");
+    writeFile(support() / "B0W1" / "chart.png", "image");
+    Preferences prefs(prefsFile());
+    StartUp::prepare(prefs);
+    EXPECT_TRUE(isAccountDatabase(db("B0W1")));
+    EXPECT_EQ(readFile(support() / "B0W1" / "chart.png"), "image");
+}
+
+TEST_F(StartUpTest, AnExistingDefaultDatabaseIsNeverReplaced) {
+    fs::create_directories(support() / "B0W1");
+    writeFile(db("B0W1"), "the user's data");
+    Preferences prefs(prefsFile());
+    StartUp::prepare(prefs);
+    StartUp::prepare(prefs); // the CLI may prepare more than once
+    EXPECT_EQ(readFile(db("B0W1")), "the user's data");
+
+    // A plain file in place of the default folder counts as existing: left as it is.
+    fs::remove_all(support() / "B0W1");
+    writeFile(support() / "B0W1", "not a folder");
+    StartUp::prepare(prefs);
+    EXPECT_EQ(readFile(support() / "B0W1"), "not a folder");
+}
+
+TEST_F(StartUpTest, OnlyRecordsMarkedOpenOpenInListOrderAndEachOnce) {
+    Preferences prefs(prefsFile());
+    prefs.setObject(json::parse(R"([
+        {"name": "No flag", "directory": "A1A1"},
+        {"name": "Second", "directory": "C2C2", "open": true},
+        {"name": "Closed", "directory": "D3D3", "open": false},
+        {"name": "First again", "directory": "C2C2", "open": true},
+        {"name": "Numeric", "directory": "E4E4", "open": 1},
+        {"name": "Escaping", "directory": "..", "open": true}
+    ])"),
+                    "arrayOfAccounts");
+    StartUp::Result result = StartUp::run(prefs);
+    EXPECT_THAT(result.accountsToOpen, ElementsAre(db("C2C2"), db("E4E4")));
+}
+
+TEST_F(StartUpTest, TheDefaultAccountsRecordDeletedMeansItsFolderComesBackButNeverOpens) {
+    Preferences prefs(prefsFile());
+    prefs.setObject(json::parse(R"([{"name": "Other", "directory": "C2C2"}])"), "arrayOfAccounts");
+    ASSERT_TRUE(prefs.synchronize());
+
+    Preferences next(prefsFile());
+    StartUp::Result result = StartUp::run(next);
+    EXPECT_TRUE(isAccountDatabase(db("B0W1")));
+    EXPECT_TRUE(result.accountsToOpen.empty());
+}
+
+TEST_F(StartUpTest, ACorruptPreferencesFileStillStartsWithTheFactoryAccounts) {
+    fs::create_directories(prefsFile().parent_path());
+    writeFile(prefsFile(), "\x01\x02 not json");
+    Preferences prefs(prefsFile());
+    StartUp::Result result = StartUp::run(prefs);
+    EXPECT_THAT(result.accountsToOpen, ElementsAre(db("B0W1")));
+    EXPECT_TRUE(prefs.setAsideCopy().has_value());
+    EXPECT_EQ(m_log.lines().size(), 1u);
+}
+
+TEST(AccountPaths, FolderCodeOfADocumentPath) {
+    EXPECT_EQ(AccountRecord::folderCodeOfDocumentPath("/home/u/x/B0W1/database.brdb"), "B0W1");
+    EXPECT_EQ(AccountRecord::folderCodeOfDocumentPath("B0W1/database.brdb"), "B0W1");
+    EXPECT_EQ(AccountRecord::folderCodeOfDocumentPath("/a/B0W1/other.brdb"), "");
+    EXPECT_EQ(AccountRecord::folderCodeOfDocumentPath("/database.brdb"), "");
+}
+
+TEST(AccountPaths, UsableFolderCodesStayInsideTheSupportFolder) {
+    EXPECT_TRUE(AccountRecord::isUsableFolderCode("B0W1"));
+    EXPECT_FALSE(AccountRecord::isUsableFolderCode(""));
+    EXPECT_FALSE(AccountRecord::isUsableFolderCode("."));
+    EXPECT_FALSE(AccountRecord::isUsableFolderCode(".."));
+    EXPECT_FALSE(AccountRecord::isUsableFolderCode("../B0W1"));
+    EXPECT_FALSE(AccountRecord::isUsableFolderCode("/etc"));
+}
+
+TEST(AccountPaths, TheEnvironmentDecidesEveryPath) {
+    brivel::test::ScopedEnv data("XDG_DATA_HOME", "/x/data");
+    brivel::test::ScopedEnv config("XDG_CONFIG_HOME", "relative/ignored");
+    brivel::test::ScopedEnv home("HOME", "/x/home");
+    EXPECT_EQ(AccountRecord::databasePath("B0W1"),
+              fs::path("/x/data/Brivel Trade Journal/B0W1/database.brdb"));
+    EXPECT_EQ(SupportFolder::olderPath(), fs::path("/x/data/Brivel"));
+    EXPECT_EQ(SupportFolder::preferencesFile(),
+              fs::path("/x/home/.config/Brivel Trade Journal/preferences.json"));
+}
+
+} // namespace
