@@ -1,1 +1,253 @@
 #include "core/model/Trade.h"
+
+#include "core/model/ChartImageFiles.h"
+#include "core/model/Order.h"
+#include "core/store/UndoManager.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <typeinfo>
+
+namespace brivel::model {
+
+namespace {
+
+constexpr double ReevaluationDelay = 0.01;
+constexpr const char* OrderKey = "order";
+// The order keys whose change re-evaluates the trade; "date" is deliberately not among them.
+constexpr const char* ObservedOrderKeys[] = {"price", "desc", "isBuy", "commission", "numShares"};
+
+bool contains(const std::vector<Order*>& list, const Order* order) {
+    return std::find(list.begin(), list.end(), order) != list.end();
+}
+
+// Changes derived from the orders are never undo steps of their own. A record that was never
+// inserted has no context and records no undo anyway.
+class DerivedChanges {
+public:
+    explicit DerivedChanges(store::ObjectContext* context)
+        : m_undo(context ? &context->undoManager() : nullptr) {
+        if (m_undo)
+            m_undo->disableUndoRegistration();
+    }
+    ~DerivedChanges() {
+        if (m_undo)
+            m_undo->enableUndoRegistration();
+    }
+    DerivedChanges(const DerivedChanges&) = delete;
+    DerivedChanges& operator=(const DerivedChanges&) = delete;
+
+private:
+    store::UndoManager* m_undo;
+};
+
+void removeImageFile(const std::filesystem::path& databasePath, const std::string& name) {
+    auto file = chartImageFile(databasePath, name);
+    if (!file)
+        return;
+    std::error_code ec;
+    // A folder of that name is not a chart image: leave it alone.
+    auto status = std::filesystem::symlink_status(*file, ec);
+    if (ec || !std::filesystem::exists(status) || std::filesystem::is_directory(status))
+        return;
+    std::filesystem::remove(*file, ec); // a failure is ignored: the trade is gone all the same
+}
+
+} // namespace
+
+Trade::Trade(const store::EntityDescription& e)
+    : TradeBase(e), m_liveness(std::make_shared<char>()) {}
+
+Trade::~Trade() = default;
+
+void Trade::startObservingOwnOrders() {
+    addObserver(this, OrderKey, store::ObservingNew | store::ObservingOld, nullptr);
+    setObservedOrders(order());
+    descListUpdate();
+}
+
+void Trade::awakeFromInsert() {
+    TradeBase::awakeFromInsert();
+    startObservingOwnOrders();
+}
+
+void Trade::awakeFromFetch() {
+    TradeBase::awakeFromFetch();
+    // The orders register this trade on their five keys in their own awakeFromFetch, whether
+    // they wake before or after the trade.
+    startObservingOwnOrders();
+}
+
+void Trade::willTurnIntoFault() {
+    TradeBase::willTurnIntoFault();
+    removeObserver(this, OrderKey);
+    // The orders are released together with the trade; leaving no registration behind keeps
+    // that order of release free.
+    removeObservationOfOrders(order());
+}
+
+void Trade::prepareForDeletion() {
+    TradeBase::prepareForDeletion();
+    // The files go only when a save commits the deletion, and by then the chart image is no
+    // longer linked to the trade: note the names now.
+    m_imageNamesOnDeletion.clear();
+    if (ChartImage* image = chartImg()) {
+        if (auto entry = image->entryImg())
+            m_imageNamesOnDeletion.push_back(*entry);
+        if (auto exit = image->exitImg())
+            m_imageNamesOnDeletion.push_back(*exit);
+    }
+}
+
+void Trade::didCommitDeletion() {
+    TradeBase::didCommitDeletion();
+    store::ObjectContext* context = owningContext();
+    if (context) {
+        // The account's own folder, whatever folder code the names carry.
+        for (const auto& name : m_imageNamesOnDeletion)
+            removeImageFile(context->fileURL(), name);
+    }
+    m_imageNamesOnDeletion.clear();
+}
+
+void Trade::observeValueForKeyPath(std::string_view keyPath, store::ManagedObject* object,
+                                   const store::Change& /*change*/, void* /*context*/) {
+    if (!object)
+        return;
+    if (typeid(*object) == typeid(Order)) {
+        orderDidChange();
+        return;
+    }
+    if (typeid(*object) != typeid(Trade) || keyPath != OrderKey)
+        return;
+    auto* trade = static_cast<Trade*>(object);
+    std::vector<Order*> current = trade->order();
+    std::vector<Order*> added, removed;
+    for (Order* o : current)
+        if (!contains(m_observedOrders, o))
+            added.push_back(o);
+    for (Order* o : m_observedOrders)
+        if (!contains(current, o))
+            removed.push_back(o);
+    if (!added.empty())
+        addObservationOfOrders(added);
+    if (!removed.empty())
+        removeObservationOfOrders(removed);
+    setObservedOrders(std::move(current));
+
+    // A change of the order set re-evaluates nothing by itself: adding an order counts at its
+    // first edit, and the order list re-evaluates after a removal. Undo and redo have no such
+    // caller, so an order that comes back (or goes again) re-evaluates here.
+    if (store::ObjectContext* context = managedObjectContext()) {
+        const auto& undo = context->undoManager();
+        if ((undo.isUndoing() || undo.isRedoing()) && (!added.empty() || !removed.empty()))
+            orderDidChange();
+    }
+}
+
+template <class F> void Trade::scheduleGuarded(F step) {
+    store::ObjectContext* context = managedObjectContext();
+    if (!context)
+        return;
+    std::weak_ptr<Trade> self(std::shared_ptr<Trade>(m_liveness, this));
+    context->scheduler().schedule(ReevaluationDelay, [self, step] {
+        std::shared_ptr<Trade> trade = self.lock();
+        // Released with its context, or deleted since: nothing left to evaluate.
+        if (!trade || trade->isDeleted())
+            return;
+        step(*trade);
+    });
+}
+
+void Trade::orderDidChange() {
+    scheduleGuarded([](Trade& t) { t.tryToClose(); });
+    scheduleGuarded([](Trade& t) { t.descListUpdate(); });
+}
+
+void Trade::addObservationOfOrders(const std::vector<Order*>& orders) {
+    for (Order* o : orders)
+        for (const char* key : ObservedOrderKeys)
+            o->addObserver(this, key, store::ObservingNone, nullptr);
+}
+
+void Trade::removeObservationOfOrders(const std::vector<Order*>& orders) {
+    for (Order* o : orders)
+        for (const char* key : ObservedOrderKeys)
+            o->removeObserver(this, key);
+}
+
+void Trade::tryToClose() {
+    std::vector<OrderShareBalance> balances;
+    bool counted = false;
+    for (const Order* o : order()) {
+        std::int32_t n = o->numSharesValue();
+        if (n == 0)
+            continue;
+        balanceForKey(balances, o->desc()).addOrder(o->isBuyValue(), n);
+        counted = true;
+    }
+
+    DerivedChanges derived(owningContext());
+    if (!counted) {
+        setIsClosedValue(false);
+        setProfitValue(0.0);
+        return;
+    }
+    bool allZero = true;
+    std::int64_t total = 0;
+    for (const auto& b : balances) {
+        allZero = allZero && b.numOutstandingShares() == 0;
+        total += b.numOutstandingShares();
+    }
+    if (allZero) {
+        calculateProfit();
+        return;
+    }
+    setIsClosedValue(false);
+    setProfitValue(0.0);
+    if (total == 0) {
+        if (store::ObjectContext* context = managedObjectContext())
+            context->notificationCenter().post(ShowTradeClosingHint,
+                                               static_cast<const void*>(this));
+    }
+}
+
+void Trade::calculateProfit() {
+    double profit = 0.0;
+    for (const Order* o : order()) {
+        double value = o->priceValue() * static_cast<double>(o->numSharesValue());
+        profit = o->isBuyValue() ? profit - value : profit + value;
+        profit -= o->commissionValue();
+    }
+    DerivedChanges derived(owningContext());
+    setIsClosedValue(true);
+    setProfitValue(profit);
+}
+
+void Trade::descListUpdate() {
+    std::vector<OrderShareBalance> list;
+    std::optional<Date> earliest;
+    for (const Order* o : order()) {
+        balanceForKey(list, o->desc());
+        // An order without a date takes no part in the trade's date.
+        if (auto d = o->date(); d && (!earliest || *d < *earliest))
+            earliest = d;
+    }
+    DerivedChanges derived(owningContext());
+    setOrderDescList(std::move(list));
+    setDate(earliest);
+}
+
+void Trade::setObservedOrders(std::vector<Order*> orders) {
+    m_observedOrders = std::move(orders);
+    didChangeValueForKey("observedOrders");
+}
+
+void Trade::setOrderDescList(std::vector<OrderShareBalance> list) {
+    m_orderDescList = std::move(list);
+    didChangeValueForKey("orderDescList");
+}
+
+} // namespace brivel::model

@@ -1,13 +1,77 @@
 #pragma once
 
 #include "core/model/Entities.h"
+#include "core/model/OrderShareBalance.h"
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace brivel::model {
 
+// Posted, with the Trade* as object, when a trade's positions do not balance one by one although
+// its shares bought and sold do in total: the descriptions of two matching orders most likely
+// differ by a typing error.
+inline constexpr const char* ShowTradeClosingHint = "ShowTradeClosingHint";
+
 // A trade: follows its orders to keep its closed state, profit and date.
-class Trade : public TradeBase {
+//
+// Every change of an order's price, description, side, commission or share count schedules a
+// re-evaluation 0.01 second later through the context's scheduler, never inside the change
+// notification. The re-evaluation's own changes (isClosed, profit, date) are not undo steps:
+// undoing an order edit changes the order again, which schedules a new re-evaluation.
+class Trade : public TradeBase, public store::KeyValueObserver {
 public:
-    explicit Trade(const store::EntityDescription& e) : TradeBase(e) {}
+    explicit Trade(const store::EntityDescription& e);
+    ~Trade() override;
+
+    // Lifecycle hooks run by the context.
+    void awakeFromInsert() override;
+    void awakeFromFetch() override;
+    void willTurnIntoFault() override;
+    // Remembers the chart image names while the chart image can still be read.
+    void prepareForDeletion() override;
+    // Removes the chart image files, now that a save made the deletion final.
+    void didCommitDeletion() override;
+
+    // The trade's own "order" key and the five observed keys of its orders.
+    void observeValueForKeyPath(std::string_view keyPath, store::ManagedObject* object,
+                                const store::Change& change, void* context) override;
+
+    // Schedules tryToClose and then descListUpdate, 0.01 second later; every call its own pair.
+    void orderDidChange();
+    // Starts (stops) observing "price", "desc", "isBuy", "commission" and "numShares" of each
+    // order.
+    void addObservationOfOrders(const std::vector<Order*>& orders);
+    void removeObservationOfOrders(const std::vector<Order*>& orders);
+
+    // Closed when every position balances (then calculateProfit), otherwise open with profit 0.
+    void tryToClose();
+    // Sale proceeds less purchase costs less all commissions; closes the trade.
+    void calculateProfit();
+    // Rebuilds orderDescList and sets the date to the earliest order's date.
+    void descListUpdate();
+
+    // Not stored. Observers of "observedOrders" and "orderDescList" are told when they are
+    // replaced.
+    const std::vector<Order*>& observedOrders() const { return m_observedOrders; }
+    void setObservedOrders(std::vector<Order*> orders);
+    // One balance per distinct description (shares left at 0), in no particular order.
+    const std::vector<OrderShareBalance>& orderDescList() const { return m_orderDescList; }
+    void setOrderDescList(std::vector<OrderShareBalance> list);
+
+private:
+    void startObservingOwnOrders();
+    template <class F> void scheduleGuarded(F step);
+
+    std::vector<Order*> m_observedOrders;
+    std::vector<OrderShareBalance> m_orderDescList;
+    // The chart image names noted when the trade was last about to be deleted.
+    std::vector<std::string> m_imageNamesOnDeletion;
+    // Lives exactly as long as the trade: a scheduled re-evaluation holds it weakly, so one that
+    // comes due after the records were released (context closed or rolled back, with a scheduler
+    // that outlives the context) finds it expired and does nothing.
+    std::shared_ptr<char> m_liveness;
 };
 
 } // namespace brivel::model

@@ -1,0 +1,21 @@
+#include "core/controllers/NoteArrayController.h"
+
+#include "core/controllers/RecordContentSources.h"
+
+namespace brivel::controllers {
+
+NoteArrayController::NoteArrayController(store::ObjectContext& context,
+                                         ArrayController& logController, const Clock& clock)
+    : ArrayController(std::make_unique<RelationshipContentSource>(context, logController, "note")),
+      m_clock(clock) {
+    setSortDescriptors({{"timestamp", true}, {"ticker", true}});
+}
+
+model::Note* NoteArrayController::newObject() {
+    auto* note = dynamic_cast<model::Note*>(ArrayController::newObject());
+    if (note)
+        note->setTimestamp(m_clock.now());
+    return note;
+}
+
+} // namespace brivel::controllers

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/controllers/ArrayController.h"
+#include "core/model/Order.h"
+#include "core/platform/Clock.h"
+#include "core/store/ObjectContext.h"
+
+namespace brivel::controllers {
+
+// The orders of the trade selected in the trade controller. A new order is dated now; removing
+// orders re-evaluates their trade (0.01 second later, through the context's scheduler).
+class OrderArrayController : public ArrayController {
+public:
+    // Ordered by date, oldest first. tradeController and clock must outlive this controller.
+    OrderArrayController(store::ObjectContext& context, ArrayController& tradeController,
+                         const Clock& clock);
+
+    // nullptr while no single trade is selected.
+    model::Order* newObject() override;
+    // Removes (and deletes) the selected orders without asking, then re-evaluates the trade of
+    // the first of them. Nothing happens without a selection.
+    void remove() override;
+
+private:
+    const Clock& m_clock;
+};
+
+} // namespace brivel::controllers

@@ -1,0 +1,168 @@
+// A deleted trade's chart image files go when the deletion is saved, and not before: an undone
+// deletion, or one dropped by closing without saving, brings the trade back with its pictures.
+
+#include "core/controllers/TradeArrayController.h"
+#include "core/model/AccountStore.h"
+#include "core/model/ChartImageFiles.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Prompter.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace brivel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using controllers::TradeArrayController;
+using model::Trade;
+
+class ChartImageDeletionTest : public ::testing::Test {
+protected:
+    ChartImageDeletionTest() {
+        fs::create_directories(database.parent_path());
+        Error error;
+        EXPECT_TRUE(model::createEmptyAccountStore(database, &error)) << error.message();
+        open();
+    }
+
+    void open() {
+        trades.reset();
+        Error error;
+        context = model::openAccountStore(database, &error);
+        ASSERT_TRUE(context) << error.message();
+        trades = std::make_unique<TradeArrayController>(*context, clock, prompter, "B0W1");
+    }
+
+    // A trade whose two pictures are on disk.
+    Trade* tradeWithPictures() {
+        auto* t = trades->newObject();
+        trades->addObject(t);
+        for (const auto& name : {t->chartImg()->entryImg(), t->chartImg()->exitImg()})
+            writeFile(file(*name), "png");
+        return t;
+    }
+    fs::path file(const std::string& name) const { return *model::chartImageFile(database, name); }
+    bool picturesOnDisk(const std::string& entry, const std::string& exit) const {
+        return fs::exists(file(entry)) && fs::exists(file(exit));
+    }
+    void save() {
+        Error error;
+        ASSERT_TRUE(context->save(&error)) << error.message();
+    }
+    void deleteSelected() {
+        prompter.queueAnswer(true);
+        trades->remove();
+    }
+
+    TempDir dir;
+    fs::path database = dir / "B0W1/database.brdb";
+    FixedClock clock{Date(1'700'000'000.0)};
+    ScriptedPrompter prompter;
+    std::unique_ptr<store::ObjectContext> context;
+    std::unique_ptr<TradeArrayController> trades;
+};
+
+TEST_F(ChartImageDeletionTest, UndoneDeletionKeepsThePictures) {
+    Trade* t = tradeWithPictures();
+    save();
+    const std::string entry = *t->chartImg()->entryImg();
+    const std::string exit = *t->chartImg()->exitImg();
+    context->undoManager().endEventGroup();
+
+    deleteSelected();
+    ASSERT_TRUE(t->isDeleted());
+    EXPECT_TRUE(picturesOnDisk(entry, exit));
+
+    context->undoManager().undo();
+    EXPECT_FALSE(t->isDeleted());
+    ASSERT_TRUE(t->chartImg());
+    EXPECT_EQ(t->chartImg()->entryImg(), entry);
+    EXPECT_TRUE(picturesOnDisk(entry, exit));
+    save();
+    EXPECT_TRUE(picturesOnDisk(entry, exit)) << "saving a trade that is back keeps them";
+}
+
+TEST_F(ChartImageDeletionTest, SavedDeletionRemovesBothPicturesOfThatTradeOnly) {
+    Trade* kept = tradeWithPictures();
+    Trade* doomed = tradeWithPictures();
+    Trade* neverSaved = nullptr;
+    save();
+    neverSaved = tradeWithPictures();
+    const auto names = [](Trade* t) {
+        return std::pair(*t->chartImg()->entryImg(), *t->chartImg()->exitImg());
+    };
+    const auto [keptEntry, keptExit] = names(kept);
+    const auto [doomedEntry, doomedExit] = names(doomed);
+    const auto [newEntry, newExit] = names(neverSaved);
+
+    trades->setSelectedObjects({doomed, neverSaved});
+    deleteSelected();
+    EXPECT_TRUE(fs::exists(file(doomedEntry))) << "not before the save";
+    save();
+    EXPECT_FALSE(fs::exists(file(doomedEntry)));
+    EXPECT_FALSE(fs::exists(file(doomedExit)));
+    EXPECT_FALSE(fs::exists(file(newEntry))) << "a trade deleted before its first save as well";
+    EXPECT_FALSE(fs::exists(file(newExit)));
+    EXPECT_TRUE(picturesOnDisk(keptEntry, keptExit));
+}
+
+TEST_F(ChartImageDeletionTest, DeletionDroppedWithoutSavingKeepsThePictures) {
+    Trade* t = tradeWithPictures();
+    save();
+    const std::string entry = *t->chartImg()->entryImg();
+    const std::string exit = *t->chartImg()->exitImg();
+    deleteSelected();
+    ASSERT_TRUE(context->rollback());
+    EXPECT_EQ(Trade::fetchNewFetchRequest(context.get()).size(), 1u);
+    EXPECT_TRUE(picturesOnDisk(entry, exit));
+
+    // Closing the account without saving, likewise.
+    trades->reloadContent();
+    trades->setSelectionIndexes({0});
+    deleteSelected();
+    trades.reset();
+    context.reset();
+    EXPECT_TRUE(picturesOnDisk(entry, exit));
+}
+
+TEST_F(ChartImageDeletionTest, PicturesAreLookedUpInTheAccountsOwnFolderOnly) {
+    // A name made in another account (restored from its backup) still means this folder.
+    Trade* t = tradeWithPictures();
+    const std::string uuidName = fs::path(*t->chartImg()->entryImg()).filename().string();
+    t->chartImg()->setEntryImg("C9X2/" + uuidName);
+    const fs::path otherAccount = dir / "C9X2" / uuidName;
+    fs::create_directories(otherAccount.parent_path());
+    writeFile(otherAccount, "png");
+    save();
+
+    deleteSelected();
+    save();
+    EXPECT_FALSE(fs::exists(database.parent_path() / uuidName));
+    EXPECT_TRUE(fs::exists(otherAccount));
+}
+
+TEST_F(ChartImageDeletionTest, MissingPicturesOrNamesDoNotStandInTheWay) {
+    Trade* noFiles = trades->newObject();
+    Trade* noNames = trades->newObject();
+    noNames->chartImg()->setEntryImg(std::nullopt);
+    noNames->chartImg()->setExitImg(std::string(""));
+    Trade* noImage = trades->newObject();
+    context->deleteObject(noImage->chartImg());
+    // A folder that happens to carry an image's name is not a picture.
+    const fs::path folder = file(*noFiles->chartImg()->entryImg());
+    fs::create_directories(folder);
+    save();
+
+    trades->reloadContent();
+    trades->setSelectedObjects({noFiles, noNames, noImage});
+    deleteSelected();
+    save();
+    EXPECT_TRUE(noFiles->isDeleted());
+    EXPECT_TRUE(noNames->isDeleted());
+    EXPECT_TRUE(noImage->isDeleted());
+    EXPECT_TRUE(fs::is_directory(folder));
+}
+
+} // namespace
+} // namespace brivel::test

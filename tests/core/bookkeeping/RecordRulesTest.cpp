@@ -1,0 +1,298 @@
+// What the five record list controllers add when records are created and deleted.
+
+#include "core/bookkeeping/BookkeepingFixture.h"
+#include "core/controllers/LogArrayController.h"
+#include "core/controllers/NoteArrayController.h"
+#include "core/controllers/OrderArrayController.h"
+#include "core/controllers/PriceBarrierArrayController.h"
+#include "core/controllers/TradeArrayController.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Prompter.h"
+
+#include <gmock/gmock.h>
+#include <regex>
+
+namespace brivel::test {
+namespace {
+
+using controllers::LogArrayController;
+using controllers::NoteArrayController;
+using controllers::OrderArrayController;
+using controllers::PriceBarrierArrayController;
+using controllers::TradeArrayController;
+using model::Log;
+using model::Note;
+using model::Order;
+using model::PriceBarrier;
+using model::Trade;
+using Names = std::vector<std::optional<std::string>>;
+
+class RecordRulesTest : public BookkeepingTest {
+protected:
+    Log* newLog() {
+        auto* log = logAC.newObject();
+        logAC.addObject(log);
+        return log;
+    }
+    Log* logWithBarriers(Date date, std::vector<std::tuple<std::string, double, double>> barriers) {
+        auto* log = Log::insertInManagedObjectContext(context.get());
+        log->setDate(date);
+        for (const auto& [ticker, support, resistance] : barriers) {
+            auto* b = PriceBarrier::insertInManagedObjectContext(context.get());
+            b->setTicker(ticker);
+            b->setSupportValue(support);
+            b->setResistanceValue(resistance);
+            log->addPriceBarrierObject(b);
+        }
+        return log;
+    }
+    static const PriceBarrier* barrier(const Log* log, const std::string& ticker) {
+        for (auto* b : log->priceBarrier())
+            if (b->ticker() == ticker)
+                return b;
+        return nullptr;
+    }
+    Trade* newTrade() {
+        auto* t = tradeAC.newObject();
+        tradeAC.addObject(t);
+        return t;
+    }
+    Order* newOrder(bool buy, std::int32_t shares, double price, double commission = 0.0) {
+        auto* o = orderAC.newObject();
+        orderAC.addObject(o);
+        o->setDesc(std::string("A"));
+        o->setIsBuyValue(buy);
+        o->setNumSharesValue(shares);
+        o->setPriceValue(price);
+        o->setCommissionValue(commission);
+        return o;
+    }
+
+    FixedClock clock{Date(1'700'000'000.0)};
+    ScriptedPrompter prompter;
+    Names indices;
+    LogArrayController logAC{*context, clock, prompter, [this] { return indices; }};
+    PriceBarrierArrayController barrierAC{*context, logAC};
+    NoteArrayController notesAC{*context, logAC, clock};
+    TradeArrayController tradeAC{*context, clock, prompter, "B0W1"};
+    OrderArrayController orderAC{*context, tradeAC, clock};
+};
+
+// ---- New log ---------------------------------------------------------------------------------
+
+TEST_F(RecordRulesTest, NewLogCarriesThePreviousLevelsForwardByExactIndexName) {
+    logWithBarriers(Date(1000.0), {{"DOW", 100.0, 120.0}, {"Nasdaq", 1.0, 2.0}});
+    indices = {"NASDAQ", "DOW"};
+    Log* log = newLog();
+
+    EXPECT_EQ(log->date(), std::optional<Date>(clock.now()));
+    ASSERT_EQ(log->priceBarrier().size(), 2u);
+    const PriceBarrier* nasdaq = barrier(log, "NASDAQ");
+    const PriceBarrier* dow = barrier(log, "DOW");
+    ASSERT_TRUE(nasdaq && dow);
+    EXPECT_FALSE(nasdaq->support().has_value());
+    EXPECT_FALSE(nasdaq->resistance().has_value());
+    EXPECT_EQ(dow->support(), std::optional<double>(100.0));
+    EXPECT_EQ(dow->resistance(), std::optional<double>(120.0));
+    ASSERT_EQ(log->note().size(), 1u);
+    EXPECT_EQ(log->note().front()->timestamp(), log->date());
+    EXPECT_EQ(logAC.selectedObjects(), std::vector<store::KeyValueCoding*>{log});
+}
+
+TEST_F(RecordRulesTest, FirstLogGetsOneEmptyBarrierPerIndexInListOrder) {
+    indices = {"NASDAQ", "DOW", std::nullopt};
+    Log* log = newLog();
+    ASSERT_EQ(log->priceBarrier().size(), 3u);
+    Names tickers;
+    for (auto* b : log->priceBarrier()) {
+        tickers.push_back(b->ticker());
+        EXPECT_FALSE(b->support().has_value());
+        EXPECT_FALSE(b->resistance().has_value());
+    }
+    EXPECT_EQ(tickers, (Names{"NASDAQ", "DOW", std::nullopt}));
+
+    indices.clear();
+    Log* bare = newLog();
+    EXPECT_TRUE(bare->priceBarrier().empty());
+    EXPECT_EQ(bare->note().size(), 1u);
+}
+
+TEST_F(RecordRulesTest, RenamedIndexStartsWithoutLevels) {
+    indices = {"DOW"};
+    Log* first = newLog();
+    auto* dow = first->priceBarrier().front();
+    dow->setSupportValue(100.0);
+    dow->setResistanceValue(120.0);
+
+    clock.advance(86400.0);
+    indices = {"Dow Jones"};
+    Log* next = newLog();
+    const PriceBarrier* renamed = barrier(next, "Dow Jones");
+    ASSERT_TRUE(renamed);
+    EXPECT_FALSE(renamed->support().has_value());
+}
+
+TEST_F(RecordRulesTest, LevelsComeFromTheLatestDayWhateverTheListOrder) {
+    logWithBarriers(Date(2000.0), {{"DOW", 200.0, 210.0}});
+    logWithBarriers(Date(1000.0), {{"DOW", 100.0, 110.0}});
+    indices = {"DOW"};
+    logAC.setSortDescriptors({{"date", false}}); // newest first: the oldest day is last
+    Log* latest = newLog();
+    EXPECT_EQ(barrier(latest, "DOW")->support(), std::optional<double>(200.0));
+    EXPECT_EQ(barrier(latest, "DOW")->resistance(), std::optional<double>(210.0));
+}
+
+// ---- New trade, note and order ---------------------------------------------------------------
+
+TEST_F(RecordRulesTest, NewTradeIsDatedNowWithTwoFreshImageNamesInTheAccountFolder) {
+    Trade* t = newTrade();
+    Trade* other = newTrade();
+    EXPECT_EQ(t->date(), std::optional<Date>(clock.now()));
+    ASSERT_TRUE(t->chartImg());
+    EXPECT_EQ(t->chartImg()->trade(), t);
+
+    const std::regex name("B0W1/[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}"
+                          "\\.png");
+    std::vector<std::string> names;
+    for (Trade* x : {t, other})
+        for (const auto& n : {x->chartImg()->entryImg(), x->chartImg()->exitImg()}) {
+            ASSERT_TRUE(n.has_value());
+            EXPECT_TRUE(std::regex_match(*n, name)) << *n;
+            names.push_back(*n);
+        }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::unique(names.begin(), names.end()), names.end()) << "every name is new";
+}
+
+TEST_F(RecordRulesTest, NewNotesAndOrdersAreStampedNowAndJoinTheSelectedRecord) {
+    EXPECT_EQ(notesAC.newObject(), nullptr) << "no log selected";
+    EXPECT_EQ(orderAC.newObject(), nullptr) << "no trade selected";
+
+    Log* log = newLog();
+    Trade* trade = newTrade();
+    clock.advance(60.0);
+    auto* note = notesAC.newObject();
+    ASSERT_TRUE(note);
+    notesAC.addObject(note);
+    EXPECT_EQ(note->timestamp(), std::optional<Date>(clock.now()));
+    EXPECT_EQ(note->log(), log);
+    EXPECT_EQ(log->note().size(), 2u);
+
+    auto* order = orderAC.newObject();
+    ASSERT_TRUE(order);
+    orderAC.addObject(order);
+    EXPECT_EQ(order->date(), std::optional<Date>(clock.now()));
+    EXPECT_EQ(order->trade(), trade);
+}
+
+// ---- Deletion --------------------------------------------------------------------------------
+
+TEST_F(RecordRulesTest, DeletingALogAsksAndOnlyYesDeletesItWithItsNotesAndBarriers) {
+    indices = {"DOW"};
+    Log* log = newLog();
+    Note* note = log->note().front();
+    PriceBarrier* dow = log->priceBarrier().front();
+
+    prompter.queueAnswer(false);
+    logAC.remove();
+    ASSERT_EQ(prompter.asked().size(), 1u);
+    const auto& asked = prompter.asked().front();
+    EXPECT_EQ(asked.title, "Confirm Deletion");
+    EXPECT_EQ(asked.message, "Are you sure you want to delete this Log?");
+    EXPECT_EQ(asked.defaultButton, "No");
+    EXPECT_EQ(asked.alternateButton, "Yes");
+    EXPECT_FALSE(log->isDeleted());
+    EXPECT_EQ(logAC.arrangedObjects().size(), 1u);
+
+    prompter.queueAnswer(true);
+    logAC.remove();
+    EXPECT_TRUE(log->isDeleted());
+    EXPECT_TRUE(note->isDeleted());
+    EXPECT_TRUE(dow->isDeleted());
+    EXPECT_TRUE(logAC.arrangedObjects().empty());
+}
+
+TEST_F(RecordRulesTest, DeletingATradeAsksAndOnlyYesDeletesIt) {
+    Trade* t = newTrade();
+    newOrder(true, 100, 10.0);
+    prompter.queueAnswer(false);
+    tradeAC.remove();
+    EXPECT_FALSE(t->isDeleted());
+    ASSERT_EQ(prompter.asked().size(), 1u);
+    EXPECT_EQ(prompter.asked().back().message, "Are you sure you want to delete this Trade?");
+    EXPECT_EQ(prompter.asked().back().title, "Confirm Deletion");
+
+    prompter.queueAnswer(true);
+    tradeAC.remove();
+    EXPECT_TRUE(t->isDeleted());
+    EXPECT_TRUE(context->registeredObjects("Order").empty());
+    EXPECT_TRUE(context->registeredObjects("ChartImage").empty());
+}
+
+TEST_F(RecordRulesTest, NotesOrdersAndBarriersGoWithoutAskingAndNoSelectionAsksNothing) {
+    indices = {"DOW"};
+    Log* log = newLog();
+    newTrade();
+    newOrder(true, 100, 10.0);
+    ASSERT_EQ(notesAC.arrangedObjects().size(), 1u);
+    notesAC.setSelectionIndexes({0});
+    notesAC.remove();
+    barrierAC.setSelectionIndexes({0});
+    barrierAC.remove();
+    orderAC.setSelectionIndexes({0});
+    orderAC.remove();
+    EXPECT_TRUE(log->note().empty());
+    EXPECT_TRUE(log->priceBarrier().empty());
+    EXPECT_TRUE(context->registeredObjects("Order").empty());
+
+    logAC.setSelectionIndexes({});
+    tradeAC.setSelectionIndexes({});
+    logAC.remove();
+    tradeAC.remove();
+    EXPECT_TRUE(prompter.asked().empty());
+}
+
+TEST_F(RecordRulesTest, RemovingAnOrderReevaluatesItsTradeAfterTheDeferral) {
+    Trade* t = newTrade();
+    newOrder(true, 100, 10.0, 1.0);
+    Order* sell = newOrder(false, 100, 12.0, 1.0);
+    Order* fee = newOrder(true, 0, 0.0, 3.0);
+    settle();
+    ASSERT_TRUE(t->isClosedValue());
+    ASSERT_DOUBLE_EQ(t->profitValue(), 195.0);
+
+    orderAC.setSelectedObjects({fee});
+    orderAC.remove();
+    EXPECT_DOUBLE_EQ(t->profitValue(), 195.0) << "not inside the removal";
+    settle();
+    EXPECT_DOUBLE_EQ(t->profitValue(), 198.0);
+
+    orderAC.setSelectedObjects({sell});
+    orderAC.remove();
+    EXPECT_TRUE(t->isClosedValue());
+    settle();
+    EXPECT_FALSE(t->isClosedValue());
+    EXPECT_EQ(t->profitValue(), 0.0);
+}
+
+// ---- Index views -----------------------------------------------------------------------------
+
+TEST_F(RecordRulesTest, IndexViewsFilterToOneIndexAndSelectIt) {
+    Log* log = logWithBarriers(
+        Date(1000.0), {{"NASDAQ", 10.0, 20.0}, {"DOW", 100.0, 120.0}, {"nasdaq", 1.0, 2.0}});
+    logAC.setSelectedObjects({log});
+    ASSERT_EQ(barrierAC.arrangedObjects().size(), 3u);
+
+    EXPECT_EQ(barrierAC.nasdaqSelection().valueForKey("support"), store::Value::real(10.0));
+    EXPECT_EQ(barrierAC.arrangedObjects().size(), 1u) << "exact case only";
+    EXPECT_EQ(barrierAC.dowSelection().valueForKey("resistance"), store::Value::real(120.0));
+    // Writing through the view writes the index's barrier.
+    barrierAC.dowSelection().setValueForKey(store::Value::real(101.0), "support");
+    EXPECT_EQ(barrier(log, "DOW")->support(), std::optional<double>(101.0));
+
+    barrierAC.setFilterPredicate(std::nullopt);
+    EXPECT_EQ(barrierAC.arrangedObjects().size(), 3u);
+}
+
+} // namespace
+} // namespace brivel::test

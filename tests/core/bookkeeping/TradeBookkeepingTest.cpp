@@ -1,0 +1,474 @@
+// How a trade keeps its closed state, profit, date and description list from its orders.
+
+#include "core/bookkeeping/BookkeepingFixture.h"
+#include "support/TempDir.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace brivel::test {
+namespace {
+
+using model::Order;
+using model::Trade;
+
+// ---- Closing and profit ----------------------------------------------------------------------
+
+class TradeClosingTest : public BookkeepingTest {};
+
+TEST_F(TradeClosingTest, TradeWithoutCountedSharesIsOpenWithProfitZeroAndNoHint) {
+    Trade* empty = newTrade();
+    Trade* zeros = newTrade();
+    for (Trade* t : {empty, zeros}) {
+        t->setIsClosedValue(true);
+        t->setProfitValue(7.0);
+    }
+    addOrder(zeros, {true, 0, 10.0, "A", 1.0});
+    addOrder(zeros, {false, 0, 12.0, "A"});
+    empty->orderDidChange();
+    settle();
+    for (Trade* t : {empty, zeros}) {
+        EXPECT_EQ(t->isClosed(), std::optional<bool>(false));
+        EXPECT_EQ(t->profit(), std::optional<double>(0.0));
+    }
+    EXPECT_TRUE(hints.senders.empty());
+}
+
+TEST_F(TradeClosingTest, BalancedPositionClosesWithNetProfitAfterCommissions) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.00, "A", 5.0});
+    addOrder(t, {false, 100, 12.00, "A", 5.0});
+    settle();
+    EXPECT_TRUE(t->isClosedValue());
+    EXPECT_DOUBLE_EQ(t->profitValue(), 190.0);
+}
+
+TEST_F(TradeClosingTest, ShortTradeComesOutTheSameWay) {
+    Trade* t = newTrade();
+    addOrder(t, {false, 100, 20.00, "S"});
+    addOrder(t, {true, 100, 15.00, "S"});
+    settle();
+    EXPECT_TRUE(t->isClosedValue());
+    EXPECT_DOUBLE_EQ(t->profitValue(), 500.0);
+    EXPECT_FALSE(t->buyToOpen().has_value()) << "the side that opened plays no part";
+}
+
+TEST_F(TradeClosingTest, DescriptionsDifferingInCaseBalanceOnlyInTotalAndPostTheHint) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "A"});
+    addOrder(t, {false, 100, 12.0, "a"});
+    settle();
+    EXPECT_FALSE(t->isClosedValue());
+    EXPECT_EQ(t->profitValue(), 0.0);
+    EXPECT_GT(hints.countFor(t), 0u);
+
+    // One re-evaluation, one notification, with the trade as its object.
+    hints.senders.clear();
+    t->orderDidChange();
+    settle();
+    ASSERT_EQ(hints.senders.size(), 1u);
+    EXPECT_EQ(hints.senders.front(), static_cast<const void*>(t));
+}
+
+TEST_F(TradeClosingTest, DescriptionsMatchAsExactStrings) {
+    Trade* spaced = newTrade();
+    addOrder(spaced, {true, 100, 10.0, "A"});
+    addOrder(spaced, {false, 100, 12.0, "A "});
+    // An absent description and an empty one are different positions.
+    Trade* absentVsEmpty = newTrade();
+    addOrder(absentVsEmpty, {true, 100, 10.0, std::nullopt});
+    addOrder(absentVsEmpty, {false, 100, 12.0, ""});
+    Trade* bothAbsent = newTrade();
+    addOrder(bothAbsent, {true, 100, 10.0, std::nullopt});
+    addOrder(bothAbsent, {false, 100, 12.0, std::nullopt});
+    settle();
+    EXPECT_FALSE(spaced->isClosedValue());
+    EXPECT_GT(hints.countFor(spaced), 0u);
+    EXPECT_FALSE(absentVsEmpty->isClosedValue());
+    EXPECT_GT(hints.countFor(absentVsEmpty), 0u);
+    EXPECT_TRUE(bothAbsent->isClosedValue());
+    EXPECT_DOUBLE_EQ(bothAbsent->profitValue(), 200.0);
+}
+
+TEST_F(TradeClosingTest, PartialCloseStaysOpenWithoutHint) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "A"});
+    addOrder(t, {false, 60, 12.0, "A"});
+    settle();
+    EXPECT_FALSE(t->isClosedValue());
+    EXPECT_EQ(t->profitValue(), 0.0);
+    EXPECT_EQ(hints.countFor(t), 0u);
+}
+
+TEST_F(TradeClosingTest, TwoBalancedPositionsCloseWithProfitOverAllOrders) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "A", 1.0});
+    addOrder(t, {false, 100, 11.0, "A", 1.0});
+    addOrder(t, {true, 50, 20.0, "B", 1.0});
+    addOrder(t, {false, 50, 19.0, "B", 1.0});
+    settle();
+    EXPECT_TRUE(t->isClosedValue());
+    EXPECT_DOUBLE_EQ(t->profitValue(), 100.0 - 50.0 - 4.0);
+}
+
+TEST_F(TradeClosingTest, ZeroShareOrderWithCommissionKeepsTradeClosedAndCostsItsCommission) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "A", 5.0});
+    addOrder(t, {false, 100, 12.0, "A", 5.0});
+    settle();
+    ASSERT_DOUBLE_EQ(t->profitValue(), 190.0);
+
+    Order* fee = addOrder(t, {true, 0, 0.0, "fee"});
+    settle();
+    fee->setCommissionValue(3.0);
+    settle();
+    EXPECT_TRUE(t->isClosedValue());
+    EXPECT_DOUBLE_EQ(t->profitValue(), 187.0);
+}
+
+TEST_F(TradeClosingTest, ChangingASellSoThePositionNoLongerBalancesReopens) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "A"});
+    Order* sell = addOrder(t, {false, 100, 12.0, "A"});
+    settle();
+    ASSERT_TRUE(t->isClosedValue());
+    sell->setNumSharesValue(99);
+    settle();
+    EXPECT_FALSE(t->isClosedValue());
+    EXPECT_EQ(t->profitValue(), 0.0);
+    sell->setNumSharesValue(100);
+    settle();
+    EXPECT_TRUE(t->isClosedValue());
+    EXPECT_DOUBLE_EQ(t->profitValue(), 200.0);
+}
+
+TEST_F(TradeClosingTest, ShareCountsDoNotWrapAround) {
+    // Four buys of 2^30 shares total 2^32: wrapped to 32 bits that would read as balanced.
+    Trade* buysOnly = newTrade();
+    for (int i = 0; i < 4; ++i)
+        addOrder(buysOnly, {true, 1 << 30, 1.0, "A"});
+    Trade* largest = newTrade();
+    constexpr auto max = std::numeric_limits<std::int32_t>::max();
+    addOrder(largest, {true, max, 1.0, "A"});
+    addOrder(largest, {true, max, 1.0, "A"});
+    addOrder(largest, {false, max, 2.0, "A"});
+    addOrder(largest, {false, max, 2.0, "A"});
+    settle();
+    EXPECT_FALSE(buysOnly->isClosedValue());
+    EXPECT_EQ(hints.countFor(buysOnly), 0u);
+    EXPECT_TRUE(largest->isClosedValue());
+    EXPECT_DOUBLE_EQ(largest->profitValue(), 2.0 * max);
+}
+
+// ---- Deferral and observation ----------------------------------------------------------------
+
+class TradeDeferralTest : public BookkeepingTest {
+protected:
+    TradeDeferralTest() { context->setScheduler(&recorder); }
+    RecordingScheduler recorder;
+};
+
+TEST_F(TradeDeferralTest, AChangeSchedulesCloseThenDescListHundredthOfASecondLater) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "A"}, Date(2000.0));
+    Order* sell = addOrder(t, {false, 100, 12.0, "A"}, Date(3000.0));
+    recorder.requests.clear();
+    t->setDate(Date(1.0));
+
+    sell->setPriceValue(13.0);
+    // Nothing happens inside the change notification itself.
+    EXPECT_FALSE(t->isClosed().has_value());
+    ASSERT_EQ(recorder.requests.size(), 2u);
+    EXPECT_DOUBLE_EQ(recorder.requests[0].delay, 0.01);
+    EXPECT_DOUBLE_EQ(recorder.requests[1].delay, 0.01);
+
+    recorder.run(0);
+    EXPECT_TRUE(t->isClosedValue());
+    EXPECT_DOUBLE_EQ(t->profitValue(), 300.0);
+    EXPECT_EQ(t->date(), std::optional<Date>(Date(1.0))) << "the date is the second step's work";
+    recorder.run(1);
+    EXPECT_EQ(t->date(), std::optional<Date>(Date(2000.0)));
+}
+
+TEST_F(TradeDeferralTest, OnlyTheFiveKeysOfAnOrderScheduleAndBurstsAreNotMerged) {
+    Trade* t = newTrade();
+    Order* o = addOrder(t, {true, 100, 10.0, "A"});
+    recorder.requests.clear();
+
+    o->setDate(Date(5.0));
+    o->setReason(std::string("breakout"));
+    EXPECT_TRUE(recorder.requests.empty()) << "date and reason are not observed";
+
+    o->setPriceValue(11.0);
+    o->setDesc(std::string("B"));
+    o->setIsBuyValue(false);
+    o->setCommissionValue(1.0);
+    o->setNumSharesValue(7);
+    EXPECT_EQ(recorder.requests.size(), 10u) << "one pair per change";
+
+    // Joining or leaving the order set alone re-evaluates nothing.
+    recorder.requests.clear();
+    Order* other = Order::insertInManagedObjectContext(context.get());
+    t->addOrderObject(other);
+    t->removeOrderObject(other);
+    EXPECT_TRUE(recorder.requests.empty());
+}
+
+TEST_F(TradeDeferralTest, TradeFollowsOrdersThatJoinAndStopsFollowingThoseThatLeave) {
+    Trade* a = newTrade();
+    Trade* b = newTrade();
+    Order* o = addOrder(a, {true, 100, 10.0, "A"});
+    EXPECT_EQ(a->observedOrders(), std::vector<Order*>{o});
+
+    b->addOrderObject(o); // moves the order
+    EXPECT_TRUE(a->observedOrders().empty());
+    EXPECT_EQ(b->observedOrders(), std::vector<Order*>{o});
+    recorder.requests.clear();
+    o->setNumSharesValue(5);
+    ASSERT_EQ(recorder.requests.size(), 2u) << "only the new owner is told";
+    recorder.runAll();
+    EXPECT_FALSE(a->isClosed().has_value());
+    EXPECT_TRUE(b->isClosed().has_value());
+}
+
+// ---- Description list and date ---------------------------------------------------------------
+
+class TradeDescListTest : public BookkeepingTest {};
+
+TEST_F(TradeDescListTest, OneEntryPerDistinctDescriptionIncludingZeroShareOrders) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "X"});
+    addOrder(t, {false, 0, 12.0, "X"});
+    addOrder(t, {true, 5, 1.0, std::nullopt});
+    settle();
+    using D = std::optional<std::string>;
+    EXPECT_EQ(descsOf(*t), (std::vector<D>{std::nullopt, D("X")}));
+    for (const auto& b : t->orderDescList())
+        EXPECT_EQ(b.numOutstandingShares(), 0);
+}
+
+TEST_F(TradeDescListTest, DateIsTheEarliestOrderDateAndOnlyFollowsTheFiveKeys) {
+    Trade* t = newTrade();
+    Order* first = addOrder(t, {true, 100, 10.0, "A"}, Date(5000.0));
+    addOrder(t, {false, 100, 12.0, "A"}, Date(7000.0));
+    Order* undated = addOrder(t, {false, 0, 0.0, "A"});
+    undated->setDate(std::nullopt);
+    settle();
+    EXPECT_EQ(t->date(), std::optional<Date>(Date(5000.0))) << "an undated order takes no part";
+
+    first->setDate(Date(100.0));
+    settle();
+    EXPECT_EQ(t->date(), std::optional<Date>(Date(5000.0))) << "a date change alone waits";
+    first->setCommissionValue(2.0);
+    settle();
+    EXPECT_EQ(t->date(), std::optional<Date>(Date(100.0)));
+}
+
+TEST_F(TradeDescListTest, TradeWhoseLastOrderGoesLosesItsDate) {
+    Trade* t = newTrade();
+    Order* o = addOrder(t, {true, 100, 10.0, "A"}, Date(5000.0));
+    settle();
+    ASSERT_TRUE(t->date().has_value());
+    t->removeOrderObject(o);
+    context->deleteObject(o);
+    t->orderDidChange();
+    settle();
+    EXPECT_FALSE(t->date().has_value());
+    EXPECT_TRUE(t->orderDescList().empty());
+    EXPECT_FALSE(t->isClosedValue());
+}
+
+// ---- Undo ------------------------------------------------------------------------------------
+
+class TradeUndoTest : public BookkeepingTest {
+protected:
+    store::UndoManager& undo() { return context->undoManager(); }
+};
+
+TEST_F(TradeUndoTest, ReevaluationIsNeverAnUndoStepOfItsOwn) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "A"});
+    addOrder(t, {false, 100, 12.0, "A"});
+    undo().endEventGroup();
+    undo().removeAllActions();
+    t->orderDidChange();
+    settle();
+    EXPECT_TRUE(t->isClosedValue());
+    EXPECT_FALSE(undo().canUndo());
+}
+
+TEST_F(TradeUndoTest, UndoingAnOrderEditLeavesTheTradeMatchingItsOrders) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "A"});
+    Order* sell = addOrder(t, {false, 100, 12.0, "A"});
+    undo().endEventGroup();
+    settle();
+    ASSERT_TRUE(t->isClosedValue());
+    const auto steps = undo().undoStepCount();
+
+    sell->setNumSharesValue(60);
+    undo().endEventGroup();
+    settle();
+    EXPECT_FALSE(t->isClosedValue());
+    EXPECT_EQ(undo().undoStepCount(), steps + 1);
+
+    undo().undo();
+    EXPECT_EQ(sell->numSharesValue(), 100);
+    settle();
+    EXPECT_TRUE(t->isClosedValue());
+    EXPECT_DOUBLE_EQ(t->profitValue(), 200.0);
+
+    undo().redo();
+    settle();
+    EXPECT_FALSE(t->isClosedValue());
+    EXPECT_EQ(t->profitValue(), 0.0);
+}
+
+TEST_F(TradeUndoTest, UndoingAnOrderRemovalReevaluatesWithTheOrderBack) {
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "A"}, Date(3000.0));
+    Order* sell = addOrder(t, {false, 100, 12.0, "A"}, Date(2000.0));
+    undo().endEventGroup();
+    settle();
+    ASSERT_TRUE(t->isClosedValue());
+
+    // What the order list does.
+    t->removeOrderObject(sell);
+    context->deleteObject(sell);
+    t->orderDidChange();
+    undo().endEventGroup();
+    settle();
+    ASSERT_FALSE(t->isClosedValue());
+    ASSERT_EQ(t->date(), std::optional<Date>(Date(3000.0)));
+
+    undo().undo();
+    settle();
+    EXPECT_TRUE(t->isClosedValue());
+    EXPECT_DOUBLE_EQ(t->profitValue(), 200.0);
+    EXPECT_EQ(t->date(), std::optional<Date>(Date(2000.0)));
+    // The order that came back is followed again.
+    sell->setNumSharesValue(1);
+    settle();
+    EXPECT_FALSE(t->isClosedValue());
+}
+
+// ---- Lifetime of a scheduled re-evaluation ---------------------------------------------------
+
+class TradeLifetimeTest : public BookkeepingTest {
+protected:
+    // A trade whose re-evaluation would post the hint, with its re-evaluations pending.
+    Trade* pendingHintTrade() {
+        Trade* t = newTrade();
+        addOrder(t, {true, 100, 10.0, "A"});
+        addOrder(t, {false, 100, 12.0, "a"});
+        return t;
+    }
+};
+
+TEST_F(TradeLifetimeTest, TradeDeletedBeforeItsReevaluationIsLeftAlone) {
+    Trade* t = pendingHintTrade();
+    context->deleteObject(t);
+    EXPECT_GT(settle(), 0u);
+    EXPECT_FALSE(t->isClosed().has_value());
+    EXPECT_TRUE(hints.senders.empty());
+}
+
+TEST_F(TradeLifetimeTest, ReevaluationDueAfterTheContextIsGoneDoesNothing) {
+    ManualScheduler mainLoop; // outlives the context, as the application's does
+    context->setScheduler(&mainLoop);
+    pendingHintTrade();
+    context.reset();
+    EXPECT_GT(mainLoop.runUntilIdle(), 0u);
+    EXPECT_TRUE(hints.senders.empty());
+}
+
+TEST_F(TradeLifetimeTest, ReevaluationDueAfterARollbackDoesNothing) {
+    pendingHintTrade();
+    ASSERT_TRUE(context->rollback());
+    EXPECT_GT(settle(), 0u);
+    EXPECT_TRUE(hints.senders.empty());
+}
+
+// ---- Records loaded from the file ------------------------------------------------------------
+
+class TradeLoadingTest : public BookkeepingTest {
+protected:
+    std::unique_ptr<store::ObjectContext> openAccount() {
+        Error error;
+        const auto path = dir.path() / "database.brdb";
+        if (!std::filesystem::exists(path)) {
+            EXPECT_TRUE(model::createEmptyAccountStore(path, &error)) << error.message();
+        }
+        auto file = model::openAccountStore(path, &error);
+        EXPECT_TRUE(file) << error.message();
+        return file;
+    }
+    TempDir dir;
+};
+
+TEST_F(TradeLoadingTest, LoadedTradeFollowsItsLoadedOrdersOncePerChange) {
+    {
+        auto file = openAccount();
+        auto* t = Trade::insertInManagedObjectContext(file.get());
+        for (bool buy : {true, false}) {
+            auto* o = Order::insertInManagedObjectContext(file.get());
+            o->setDate(Date(buy ? 10.0 : 20.0));
+            o->setDesc(std::string("A"));
+            o->setIsBuyValue(buy);
+            o->setNumSharesValue(100);
+            o->setPriceValue(buy ? 10.0 : 12.0);
+            t->addOrderObject(o);
+        }
+        // Leave a stale date behind: only the orders' date changed since the last evaluation.
+        file->manualScheduler().runUntilIdle();
+        t->setDate(Date(99.0));
+        Error error;
+        ASSERT_TRUE(file->save(&error)) << error.message();
+    }
+    auto file = openAccount();
+    auto trades = Trade::fetchNewFetchRequest(file.get());
+    ASSERT_EQ(trades.size(), 1u);
+    Trade* t = trades.front();
+    EXPECT_EQ(t->date(), std::optional<Date>(Date(10.0))) << "loading recomputes the date";
+    EXPECT_FALSE(file->hasChanges()) << "and that is not a change of the account";
+    EXPECT_EQ(t->observedOrders().size(), 2u);
+
+    Order* sell = t->order()[0]->isBuyValue() ? t->order()[1] : t->order()[0];
+    sell->setNumSharesValue(50);
+    EXPECT_EQ(file->manualScheduler().pendingCount(), 2u);
+    file->manualScheduler().runUntilIdle();
+    EXPECT_FALSE(t->isClosedValue());
+}
+
+TEST_F(TradeLoadingTest, OrderWakingBeforeItsTradeWorksAsWell) {
+    Trade* t = newTrade();
+    Order* o = addOrder(t, {true, 100, 10.0, "A"});
+    settle();
+    // Release the trade's observations as the store does, then wake the order first.
+    t->willTurnIntoFault();
+    o->setNumSharesValue(1);
+    EXPECT_EQ(context->manualScheduler().pendingCount(), 0u);
+    o->awakeFromFetch();
+    t->awakeFromFetch();
+    o->setNumSharesValue(2);
+    EXPECT_EQ(context->manualScheduler().pendingCount(), 2u) << "observed once, not twice";
+    t->addOrderObject(Order::insertInManagedObjectContext(context.get()));
+    EXPECT_EQ(t->observedOrders().size(), 2u) << "the order set is followed again";
+}
+
+TEST_F(TradeLoadingTest, LoadedTradeWithoutOrdersLosesItsDateInMemoryOnly) {
+    {
+        auto file = openAccount();
+        Trade::insertInManagedObjectContext(file.get())->setDate(Date(42.0));
+        Error error;
+        ASSERT_TRUE(file->save(&error)) << error.message();
+    }
+    auto file = openAccount();
+    auto trades = Trade::fetchNewFetchRequest(file.get());
+    ASSERT_EQ(trades.size(), 1u);
+    EXPECT_FALSE(trades.front()->date().has_value());
+    EXPECT_FALSE(file->hasChanges());
+}
+
+} // namespace
+} // namespace brivel::test
