@@ -2,6 +2,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "core/app/PreferenceKeys.h"
+#include "core/app/StrategyNames.h"
 #include "core/csv/CSVHandler.h"
 #include "core/model/AccountStore.h"
 
@@ -20,15 +21,9 @@ struct ExportOptions {
 
 // The strategy names as the preferences hold them when the export runs.
 csv::CSVHandler::StrategyLookup strategyLookup() {
-    return [](std::int64_t position) -> std::optional<std::string> {
-        auto list = preparedPreferences().arrayForKey(app::prefkeys::ArrayOfStrategies);
-        if (position < 0 || static_cast<std::size_t>(position) >= list.size())
-            return std::nullopt;
-        const auto& entry = list[static_cast<std::size_t>(position)];
-        if (!entry.is_object() || !entry.contains(app::prefkeys::Strategy) ||
-            !entry[app::prefkeys::Strategy].is_string())
-            return std::nullopt;
-        return entry[app::prefkeys::Strategy].get<std::string>();
+    return [](std::int64_t position) {
+        return app::strategyNameAt(
+            preparedPreferences().arrayForKey(app::prefkeys::ArrayOfStrategies), position);
     };
 }
 

@@ -14,7 +14,7 @@
 #include "core/model/AccountStore.h"
 #include "core/platform/Clock.h"
 #include "core/platform/Prompter.h"
-#include "core/report/UserLocale.h"
+#include "core/platform/UserLocale.h"
 
 #include <CLI/CLI.hpp>
 #include <charconv>
@@ -143,11 +143,11 @@ std::int16_t strategyPosition(int position) {
 class TextFormat {
 public:
     TextFormat() {
-        icu::Locale locale = report::userLocale();
+        icu::Locale locale = userLocale();
         m_dates.reset(icu::DateFormat::createDateTimeInstance(icu::DateFormat::kMedium,
                                                               icu::DateFormat::kShort, locale));
         if (m_dates)
-            m_dates->adoptTimeZone(report::userTimeZone().release());
+            m_dates->adoptTimeZone(userTimeZone().release());
         UErrorCode status = U_ZERO_ERROR;
         m_numbers.reset(icu::NumberFormat::createInstance(locale, status));
         if (U_FAILURE(status))
@@ -164,7 +164,7 @@ public:
             return isoDate(*d);
         icu::UnicodeString out;
         m_dates->format(d->secondsSince1970 * 1000.0, out);
-        return report::toUtf8(out);
+        return toUtf8(out);
     }
     std::string number(const std::optional<double>& v) const {
         if (!v)
@@ -173,7 +173,7 @@ public:
             return fmt::format("{:.2f}", *v);
         icu::UnicodeString out;
         m_numbers->format(*v, out);
-        return report::toUtf8(out);
+        return toUtf8(out);
     }
     static std::string text(const std::optional<std::string>& s) { return s ? *s : "-"; }
 

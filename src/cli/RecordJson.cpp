@@ -1,4 +1,5 @@
 #include "cli/RecordJson.h"
+#include "core/app/StrategyNames.h"
 
 #include "core/model/Order.h"
 
@@ -118,13 +119,9 @@ std::string idText(const store::ManagedObject& record) {
 std::optional<std::string> strategyName(const model::Trade& trade,
                                         const nlohmann::json& strategies) {
     auto position = trade.tradeStrategy();
-    if (!position || *position < 0 || !strategies.is_array() ||
-        static_cast<std::size_t>(*position) >= strategies.size())
+    if (!position)
         return std::nullopt;
-    const json& entry = strategies[static_cast<std::size_t>(*position)];
-    if (!entry.is_object() || !entry.contains("strategy") || !entry["strategy"].is_string())
-        return std::nullopt;
-    return entry["strategy"].get<std::string>();
+    return app::strategyNameAt(strategies, *position);
 }
 
 json orderJson(const model::Order& order) {

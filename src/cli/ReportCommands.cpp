@@ -4,6 +4,7 @@
 #include "cli/RecordJson.h"
 #include "core/app/AtomicFile.h"
 #include "core/app/PreferenceKeys.h"
+#include "core/app/StrategyNames.h"
 #include "core/model/AccountStore.h"
 #include "core/report/HtmlRenderer.h"
 #include "core/report/PlainTextRenderer.h"
@@ -47,15 +48,7 @@ const CLI::Validator InputDate(
 
 // The strategy names of the preferences, read when the formatter asks for them.
 report::StrategyList preferredStrategies() {
-    report::StrategyList names;
-    for (const auto& entry : preparedPreferences().arrayForKey(app::prefkeys::ArrayOfStrategies)) {
-        if (entry.is_object() && entry.contains(app::prefkeys::Strategy) &&
-            entry[app::prefkeys::Strategy].is_string())
-            names.push_back(entry[app::prefkeys::Strategy].get<std::string>());
-        else
-            names.push_back(std::nullopt);
-    }
-    return names;
+    return app::strategyNames(preparedPreferences());
 }
 
 void runReport(const ReportOptions& o) {

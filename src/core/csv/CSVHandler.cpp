@@ -5,7 +5,7 @@
 #include "core/model/Order.h"
 #include "core/model/Trade.h"
 #include "core/platform/SystemLog.h"
-#include "core/report/UserLocale.h"
+#include "core/platform/UserLocale.h"
 
 #include <algorithm>
 #include <memory>
@@ -32,7 +32,7 @@ class CurrencyText {
 public:
     CurrencyText() {
         UErrorCode status = U_ZERO_ERROR;
-        m_format.reset(icu::NumberFormat::createCurrencyInstance(report::userLocale(), status));
+        m_format.reset(icu::NumberFormat::createCurrencyInstance(userLocale(), status));
         if (U_FAILURE(status))
             m_format.reset();
     }
@@ -43,7 +43,7 @@ public:
             return CsvValue(*value).text();
         icu::UnicodeString out;
         m_format->format(*value, out);
-        return report::toUtf8(out);
+        return toUtf8(out);
     }
 
 private:

@@ -5,6 +5,7 @@
 #include "core/store/UndoManager.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -18,6 +19,17 @@ constexpr double ReevaluationDelay = 0.01;
 constexpr const char* OrderKey = "order";
 // The order keys whose change re-evaluates the trade; "date" is deliberately not among them.
 constexpr const char* ObservedOrderKeys[] = {"price", "desc", "isBuy", "commission", "numShares"};
+
+// The five keys, interned once: every loaded order is registered on them.
+const std::array<store::KeyId, 5>& observedOrderKeyIds() {
+    static const std::array<store::KeyId, 5> ids = [] {
+        std::array<store::KeyId, 5> out{};
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = store::internKey(ObservedOrderKeys[i]);
+        return out;
+    }();
+    return ids;
+}
 
 bool contains(const std::vector<Order*>& list, const Order* order) {
     return std::find(list.begin(), list.end(), order) != list.end();
@@ -168,13 +180,13 @@ void Trade::orderDidChange() {
 
 void Trade::addObservationOfOrders(const std::vector<Order*>& orders) {
     for (Order* o : orders)
-        for (const char* key : ObservedOrderKeys)
+        for (store::KeyId key : observedOrderKeyIds())
             o->addObserver(this, key, store::ObservingNone, nullptr);
 }
 
 void Trade::removeObservationOfOrders(const std::vector<Order*>& orders) {
     for (Order* o : orders)
-        for (const char* key : ObservedOrderKeys)
+        for (store::KeyId key : observedOrderKeyIds())
             o->removeObserver(this, key);
 }
 

@@ -1,6 +1,6 @@
 #include "core/report/MultiDateFormatter.h"
 
-#include "core/report/UserLocale.h"
+#include "core/platform/UserLocale.h"
 
 #include <memory>
 #include <unicode/datefmt.h>

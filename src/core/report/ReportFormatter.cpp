@@ -1,7 +1,7 @@
 #include "core/report/ReportFormatter.h"
 
 #include "core/model/Entities.h"
-#include "core/report/UserLocale.h"
+#include "core/platform/UserLocale.h"
 
 #include <algorithm>
 #include <unicode/calendar.h>

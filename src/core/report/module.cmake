@@ -1,5 +1,5 @@
 brivel_core_module(report
-    SOURCES report/ReportType.cpp report/UserLocale.cpp report/ReportQuery.cpp
+    SOURCES report/ReportType.cpp report/ReportQuery.cpp
             report/NotesIndex.cpp report/StyledText.cpp report/PlainTextRenderer.cpp
             report/HtmlRenderer.cpp report/ReportFormatter.cpp report/TradeReportLayouts.cpp
             report/ReportGenerator.cpp report/MultiDateFormatter.cpp

@@ -1,7 +1,7 @@
 #include "ReportTestSupport.h"
 
 #include "core/report/ReportFormatter.h"
-#include "core/report/UserLocale.h"
+#include "core/platform/UserLocale.h"
 #include "support/TempDir.h"
 
 namespace brivel::report::test {

@@ -7,7 +7,7 @@
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
-namespace brivel::report {
+namespace brivel {
 
 // The user's locale and time zone, read afresh from the environment on every call: LC_ALL, then
 // LC_MESSAGES, then LANG (the order ICU itself uses), and TZ. ICU caches its own defaults at the
@@ -25,4 +25,4 @@ icu::UnicodeString toUnicode(std::string_view utf8);
 void appendUtf8(const icu::UnicodeString& text, std::string& out);
 std::string toUtf8(const icu::UnicodeString& text);
 
-} // namespace brivel::report
+} // namespace brivel

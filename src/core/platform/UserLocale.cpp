@@ -1,10 +1,10 @@
-#include "core/report/UserLocale.h"
+#include "core/platform/UserLocale.h"
 
 #include <cstdlib>
 #include <unicode/bytestream.h>
 #include <unicode/ucal.h>
 
-namespace brivel::report {
+namespace brivel {
 
 namespace {
 
@@ -67,4 +67,4 @@ std::string toUtf8(const icu::UnicodeString& text) {
     return out;
 }
 
-} // namespace brivel::report
+} // namespace brivel
