@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <mutex>
+#include <new>
 #include <stdexcept>
 
 namespace brivel::store {
@@ -65,6 +68,18 @@ bool sameStored(const Value& a, const Value& b) {
 }
 } // namespace
 
+namespace {
+// Observation contexts, for the few observations that have one.
+struct ContextEntry {
+    const ManagedObject* object;
+    KeyValueObserver* observer;
+    KeyId key;
+    void* context;
+};
+std::mutex g_contextMutex;
+std::vector<ContextEntry> g_contexts;
+} // namespace
+
 ManagedObject::ManagedObject(const EntityDescription& entity, Value* values,
                              RelationshipSlot* relations)
     : m_entity(&entity), m_values(values), m_relations(relations) {
@@ -73,7 +88,15 @@ ManagedObject::ManagedObject(const EntityDescription& entity, Value* values,
             m_relations[i].many = std::make_unique<std::vector<ManagedObject*>>();
 }
 
-ManagedObject::~ManagedObject() = default;
+ManagedObject::~ManagedObject() {
+    bool anyContext = false;
+    for (const auto& o : m_observers)
+        anyContext = anyContext || o.hasContext;
+    if (anyContext) {
+        std::lock_guard lock(g_contextMutex);
+        std::erase_if(g_contexts, [this](const ContextEntry& c) { return c.object == this; });
+    }
+}
 
 void ManagedObject::willChange() {
     if (m_context && !m_context->isLoading())
@@ -301,23 +324,69 @@ void ManagedObject::removeObserver(KeyValueObserver* observer, std::string_view 
     removeObserver(observer, internKey(key));
 }
 
+ManagedObject::ObserverList::~ObserverList() {
+    std::free(m_block);
+}
+
+void ManagedObject::ObserverList::push_back(const Observation& o) {
+    std::uint32_t n = static_cast<std::uint32_t>(size());
+    if (!m_block || n == m_block->capacity) {
+        // Grow by a handful: most records are observed on a few keys by one observer.
+        std::uint32_t capacity = n < 16 ? n + 5 : n * 2;
+        auto* grown = static_cast<Header*>(
+            std::realloc(m_block, sizeof(Header) + capacity * sizeof(Observation)));
+        if (!grown)
+            throw std::bad_alloc();
+        m_block = grown;
+        m_block->size = n;
+        m_block->capacity = capacity;
+    }
+    items()[n] = o;
+    m_block->size = n + 1;
+}
+
+void ManagedObject::ObserverList::eraseAt(std::size_t i) {
+    Observation* first = items();
+    std::copy(first + i + 1, first + m_block->size, first + i);
+    --m_block->size;
+}
+
+void* ManagedObject::contextOf(const Observation& o) const {
+    if (!o.hasContext)
+        return nullptr;
+    std::lock_guard lock(g_contextMutex);
+    for (const auto& c : g_contexts)
+        if (c.object == this && c.observer == o.observer && c.key == o.key)
+            return c.context;
+    return nullptr;
+}
+
 void ManagedObject::addObserver(KeyValueObserver* observer, KeyId key, std::uint8_t options,
                                 void* context) {
-    // Most records are observed on a handful of keys by one observer: grow by a handful rather
-    // than doubling, since hundreds of thousands of orders carry such a list.
-    if (m_observers.size() == m_observers.capacity())
-        m_observers.reserve(m_observers.size() < 16 ? m_observers.size() + 5
-                                                    : m_observers.size() * 2);
-    m_observers.push_back(Observation{observer, context, key, options});
+    if (context) {
+        std::lock_guard lock(g_contextMutex);
+        g_contexts.push_back({this, observer, key, context});
+    }
+    m_observers.push_back(Observation{observer, key, options, context != nullptr});
 }
 
 void ManagedObject::removeObserver(KeyValueObserver* observer, KeyId key) {
     // The most recent registration goes first, as the platform does.
-    for (auto it = m_observers.rbegin(); it != m_observers.rend(); ++it) {
-        if (it->observer == observer && it->key == key) {
-            m_observers.erase(std::next(it).base());
-            return;
+    for (std::size_t i = m_observers.size(); i-- > 0;) {
+        const Observation& o = m_observers.begin()[i];
+        if (o.observer != observer || o.key != key)
+            continue;
+        if (o.hasContext) {
+            std::lock_guard lock(g_contextMutex);
+            for (auto it = g_contexts.rbegin(); it != g_contexts.rend(); ++it) {
+                if (it->object == this && it->observer == observer && it->key == key) {
+                    g_contexts.erase(std::next(it).base());
+                    break;
+                }
+            }
         }
+        m_observers.eraseAt(i);
+        return;
     }
 }
 
@@ -330,7 +399,7 @@ void ManagedObject::notify(KeyId key, const Change& change) {
     if (!any)
         return;
     // An observer may add or remove observations while being told.
-    auto copy = m_observers;
+    std::vector<Observation> copy(m_observers.begin(), m_observers.end());
     const std::string& name = keyName(key);
     for (const auto& o : copy) {
         if (o.key != key)
@@ -340,8 +409,9 @@ void ManagedObject::notify(KeyId key, const Change& change) {
             stillRegistered = stillRegistered || (c.observer == o.observer && c.key == key);
         if (!stillRegistered)
             continue;
+        void* context = contextOf(o);
         if ((o.options & (ObservingNew | ObservingOld)) == (ObservingNew | ObservingOld)) {
-            o.observer->observeValueForKeyPath(name, this, change, o.context);
+            o.observer->observeValueForKeyPath(name, this, change, context);
         } else {
             Change trimmed = change;
             if (!(o.options & ObservingNew)) {
@@ -352,7 +422,7 @@ void ManagedObject::notify(KeyId key, const Change& change) {
                 trimmed.oldValue = Value();
                 trimmed.oldObjects.clear();
             }
-            o.observer->observeValueForKeyPath(name, this, trimmed, o.context);
+            o.observer->observeValueForKeyPath(name, this, trimmed, context);
         }
     }
 }

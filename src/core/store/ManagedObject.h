@@ -137,12 +137,37 @@ private:
     friend class SqliteStore;
     friend class MutableSet;
 
+    // Sixteen bytes: every loaded order carries five of them. The rarely used context pointer
+    // is kept aside (contextOf) when there is one.
     struct Observation {
         KeyValueObserver* observer;
-        void* context;
         KeyId key;
         std::uint8_t options;
+        bool hasContext;
     };
+    // The observations in one allocation behind one pointer; most records have none.
+    class ObserverList {
+    public:
+        ObserverList() = default;
+        ~ObserverList();
+        ObserverList(const ObserverList&) = delete;
+        ObserverList& operator=(const ObserverList&) = delete;
+        std::size_t size() const { return m_block ? m_block->size : 0; }
+        bool empty() const { return size() == 0; }
+        const Observation* begin() const { return m_block ? items() : nullptr; }
+        const Observation* end() const { return begin() + size(); }
+        void push_back(const Observation& o);
+        void eraseAt(std::size_t i);
+
+    private:
+        struct Header {
+            std::uint32_t size;
+            std::uint32_t capacity;
+        };
+        Observation* items() const { return reinterpret_cast<Observation*>(m_block + 1); }
+        Header* m_block = nullptr;
+    };
+    void* contextOf(const Observation& o) const;
 
     void notify(KeyId key, const Change& change);
     void notifyKeyAndDependents(KeyId key, const Change& change);
@@ -156,7 +181,7 @@ private:
     ObjectID m_id = 0;
     Value* m_values;
     RelationshipSlot* m_relations;
-    std::vector<Observation> m_observers;
+    ObserverList m_observers;
     std::uint32_t m_slot = 0; // position in the context's list of live records of the entity
     bool m_persisted = false; // a row exists in the file
     bool m_deleted = false;

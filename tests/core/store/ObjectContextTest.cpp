@@ -18,9 +18,11 @@ struct Recorder : store::KeyValueObserver {
         Change change;
     };
     std::vector<Seen> seen;
+    std::vector<void*> contexts;
     void observeValueForKeyPath(std::string_view keyPath, store::ManagedObject* object,
-                                const Change& change, void*) override {
+                                const Change& change, void* context) override {
         seen.push_back({std::string(keyPath), object, change});
+        contexts.push_back(context);
     }
     std::multiset<std::string> keys() const {
         std::multiset<std::string> k;
@@ -167,6 +169,19 @@ TEST_F(ObjectContextTest, ObserversHearTheirKeyAndOnlyTheDeclaredDependentKeys) 
     trade->removeObserver(&r, "profit");
     trade->setProfitValue(1);
     EXPECT_EQ(r.keys(), (std::multiset<std::string>{"profitValue"}));
+
+    // Each registration hands back its own context, also after others were removed.
+    Recorder withContext;
+    int first = 0, second = 0;
+    order->addObserver(&withContext, "reason", store::ObservingNone, &first);
+    order->addObserver(&withContext, "desc", store::ObservingNone, &second);
+    order->setReason(std::string("r"));
+    order->setDesc(std::string("d"));
+    EXPECT_EQ(withContext.contexts, (std::vector<void*>{&first, &second}));
+    order->removeObserver(&withContext, "reason");
+    order->setDesc(std::string("e"));
+    order->setReason(std::string("s"));
+    EXPECT_EQ(withContext.contexts, (std::vector<void*>{&first, &second, &second}));
 }
 
 TEST_F(ObjectContextTest, ScalarAccessorsKeepTheirWidthsAndReadAbsentAsZero) {
