@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 #include <map>
 #include <set>
+#include <span>
 #include <sqlite3.h>
 #include <thread>
 #include <unistd.h>
@@ -435,6 +436,23 @@ bool SqliteStore::load(ObjectContext& context, ObjectID& nextID, Error* error) {
             if (r->m_id > 0)
                 byID[static_cast<std::size_t>(r->m_id)] = r.get();
             context.adopt(std::move(r));
+        }
+    }
+    // Size every to-many list once before filling it: a trade's orders and a day's notes would
+    // otherwise regrow their lists one record at a time.
+    {
+        std::vector<std::uint32_t> members(byID.size(), 0);
+        for (auto* part : {&here, &there})
+            for (const auto& l : part->links)
+                if (l.to > 0 && static_cast<std::size_t>(l.to) < members.size())
+                    ++members[static_cast<std::size_t>(l.to)];
+        for (std::size_t id = 0; id < byID.size(); ++id) {
+            if (!members[id] || !byID[id])
+                continue;
+            for (auto& slot :
+                 std::span(byID[id]->m_relations, byID[id]->m_entity->relationships.size()))
+                if (slot.many)
+                    slot.many->reserve(members[id]);
         }
     }
     // Relationships are set directly: loading is not a change.
