@@ -20,26 +20,6 @@ namespace {
 
 using store::Value;
 
-// Confirmations on the terminal (or --yes); result alerts are kept for the command to report.
-class TerminalPrompter final : public Prompter {
-public:
-    explicit TerminalPrompter(bool assumeYes) : m_assumeYes(assumeYes) {}
-    bool confirm(const std::string& title, const std::string& message,
-                 const std::string& /*defaultButton*/,
-                 const std::string& /*alternateButton*/) override {
-        return confirmOnTerminal(title, message, m_assumeYes);
-    }
-    void alert(const std::string& title, const std::string& message) override {
-        m_title = title;
-        m_message = message;
-    }
-    std::string lastAlert() const { return m_title + " " + m_message; }
-
-private:
-    bool m_assumeYes;
-    std::string m_title, m_message;
-};
-
 std::string withDetail(const std::string& text, const std::string& detail) {
     return detail.empty() ? text : fmt::format("{} ({})", text, detail);
 }

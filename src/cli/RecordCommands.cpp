@@ -42,23 +42,6 @@ using model::PriceBarrier;
 using model::Trade;
 using nlohmann::json;
 
-// Deletion confirmations on the terminal, or --yes.
-class TerminalPrompter final : public Prompter {
-public:
-    explicit TerminalPrompter(bool assumeYes) : m_assumeYes(assumeYes) {}
-    bool confirm(const std::string& title, const std::string& message,
-                 const std::string& /*defaultButton*/,
-                 const std::string& /*alternateButton*/) override {
-        return confirmOnTerminal(title, message, m_assumeYes);
-    }
-    void alert(const std::string& title, const std::string& message) override {
-        std::cerr << title << ": " << message << '\n';
-    }
-
-private:
-    bool m_assumeYes;
-};
-
 // One account, opened for one command.
 class AccountSession {
 public:
