@@ -1,0 +1,133 @@
+// brivel-cli csv parse / csv write, run as a separate process.
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sys/wait.h>
+
+using brivel::test::readFile;
+using brivel::test::TempDir;
+using brivel::test::writeFile;
+using nlohmann::json;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string shellQuoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class CsvCli : public ::testing::Test {
+protected:
+    Result run(const std::vector<std::string>& args, const std::string& input = "") {
+        writeFile(m_dir / "stdin", input);
+        std::string command = "XDG_DATA_HOME=" + shellQuoted((m_dir / "data").string()) +
+                              " XDG_CONFIG_HOME=" + shellQuoted((m_dir / "config").string()) + " " +
+                              shellQuoted(BRIVEL_CLI_PATH);
+        for (const auto& a : args)
+            command += " " + shellQuoted(a);
+        command += " < " + shellQuoted((m_dir / "stdin").string()) + " > " +
+                   shellQuoted((m_dir / "stdout").string()) + " 2> " +
+                   shellQuoted((m_dir / "stderr").string());
+        const int raw = std::system(command.c_str());
+        Result r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = readFile(m_dir / "stdout");
+        r.err = readFile(m_dir / "stderr");
+        return r;
+    }
+    std::string path(const std::string& name) const { return (m_dir / name).string(); }
+
+    TempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(CsvCli, ParsePrintsTheLinesAsJson) {
+    writeFile(path("in.csv"), "Trade #,Price\n1,\"$1,234.50\"\n2,\"said \"\"hi\"\"\nthen\"\n");
+    const auto r = run({"csv", "parse", path("in.csv")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(json::parse(r.out), json::parse(R"([["Trade #","Price"],["1","$1,234.50"],
+                                                  ["2","said \"hi\"\nthen"]])"));
+}
+
+TEST_F(CsvCli, ParseReadsStandardInputWithDelimiterAndEncoding) {
+    const auto dash = run({"csv", "parse", "--delimiter", ";", "-"}, "a;b,c\n");
+    EXPECT_EQ(dash.status, 0) << dash.err;
+    EXPECT_EQ(json::parse(dash.out), json::parse(R"([["a","b,c"]])"));
+    const auto none = run({"csv", "parse"}, "x\n");
+    EXPECT_EQ(json::parse(none.out), json::parse(R"([["x"]])"));
+
+    writeFile(path("le.csv"), std::string("\xE9\0,\0b\0\n\0", 8));
+    const auto le = run({"csv", "parse", "--encoding", "utf-16le", path("le.csv")});
+    EXPECT_EQ(le.status, 0) << le.err;
+    EXPECT_EQ(json::parse(le.out), json::parse(R"([["é","b"]])"));
+}
+
+TEST_F(CsvCli, ParseFailuresPrintTheErrorAsJsonAndExitOne) {
+    const auto bad = run({"csv", "parse"}, "a,\"b\"c\n");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(json::parse(bad.out),
+              json::parse(R"({"error": {"domain": "com.brivel.TradeJournal.csv", "code": 2,
+                  "message": "Invalid CSV format on line #1 immediately after \"\"b\"\""}})"));
+    EXPECT_NE(bad.err.find("brivel-cli: Invalid CSV format"), std::string::npos);
+
+    const auto missing = run({"csv", "parse", path("nope.csv")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(json::parse(missing.out)["error"]["code"], 1);
+    EXPECT_EQ(json::parse(missing.out)["error"]["message"], "Unable to open file for reading");
+}
+
+TEST_F(CsvCli, UnusableOptionsAreUsageErrors) {
+    EXPECT_EQ(run({"csv", "parse", "--delimiter", "##"}, "a").status, 2);
+    EXPECT_EQ(run({"csv", "parse", "--encoding", "klingon"}, "a").status, 2);
+    EXPECT_EQ(run({"csv", "write", "--atomic"}, "[]").status, 2);
+    EXPECT_EQ(run({"csv", "write", "--delimiter", "\""}, "[]").status, 2);
+}
+
+TEST_F(CsvCli, WritePrintsCsvText) {
+    const auto r = run({"csv", "write"}, R"([["a", "b,c", 1, 2.5, null], [], ["#x", "q\"q"]])");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "a,\"b,c\",1,2.5,\n\n\"#x\",\"q\"\"q\"\n");
+    const auto semi = run({"csv", "write", "--delimiter", ";"}, R"([["a,b", "c;d"]])");
+    EXPECT_EQ(semi.out, "a,b;\"c;d\"\n");
+    const auto empty = run({"csv", "write"}, "[]");
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "");
+}
+
+TEST_F(CsvCli, WriteToFilesInPlaceOrAtomically) {
+    writeFile(path("out.csv"), "old\n");
+    EXPECT_EQ(run({"csv", "write", "-o", path("out.csv")}, R"([["a"]])").status, 0);
+    EXPECT_EQ(readFile(path("out.csv")), "a\n");
+    EXPECT_EQ(run({"csv", "write", "--atomic", "-o", path("out.csv")}, R"([["b"]])").status, 0);
+    EXPECT_EQ(readFile(path("out.csv")), "b\n");
+
+    // What was written reads back.
+    const std::string lines = R"([["Reason","x"],["said \"hi\", then\nleft","é"]])";
+    ASSERT_EQ(run({"csv", "write", "-o", path("rt.csv")}, lines).status, 0);
+    EXPECT_EQ(json::parse(run({"csv", "parse", path("rt.csv")}).out), json::parse(lines));
+}
+
+TEST_F(CsvCli, WriteFailuresExitOneWithAMessage) {
+    const auto structure = run({"csv", "write", "-o", path("s.csv")}, R"([["a"], "b"])");
+    EXPECT_EQ(structure.status, 1);
+    EXPECT_EQ(structure.err, "brivel-cli: Invalid array structure\n");
+    EXPECT_FALSE(std::filesystem::exists(path("s.csv")));
+
+    const auto unwritable = run({"csv", "write", "-o", path("no/such/dir.csv")}, R"([["a"]])");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("No such file or directory"), std::string::npos);
+
+    EXPECT_EQ(run({"csv", "write"}, R"([["a", true]])").status, 1);
+    EXPECT_EQ(run({"csv", "write"}, R"({"a": 1})").status, 1);
+    EXPECT_EQ(run({"csv", "write"}, "not json").status, 1);
+}
