@@ -1,6 +1,7 @@
 // brivel-cli trades, orders, journal, notes and barriers, run as a user would: a separate process
 // with its own XDG folders, no terminal on standard input, New York time.
 
+#include "support/CliRun.h"
 #include "support/TempDir.h"
 
 #include <cstdlib>
@@ -21,34 +22,10 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 using ::testing::StartsWith;
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-    // The first line of the output: the id an add command prints.
-    std::string id() const { return out.substr(0, out.find('\n')); }
-};
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 class RecordCliTest : public ::testing::Test {
 protected:
     CliRun cli(const std::vector<std::string>& args) const {
-        std::string command = quoted(BRIVEL_CLI_PATH);
-        for (const auto& a : args)
-            command += " " + quoted(a);
-        const fs::path out = temp / "stdout", err = temp / "stderr";
-        command += " </dev/null >" + quoted(out.string()) + " 2>" + quoted(err.string());
-        CliRun r;
-        int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = readFile(out);
-        r.err = readFile(err);
-        return r;
+        return runProgram(BRIVEL_CLI_PATH, args, temp.path());
     }
     // Runs a command that must succeed and returns what it printed.
     CliRun ok(const std::vector<std::string>& args) const {
