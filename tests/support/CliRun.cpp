@@ -17,12 +17,15 @@ std::string shellQuoted(const std::string& s) {
 } // namespace
 
 CliRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                  const std::filesystem::path& scratch) {
+                  const std::filesystem::path& scratch, const std::optional<std::string>& input) {
     std::string command = shellQuoted(program);
     for (const auto& a : args)
         command += " " + shellQuoted(a);
-    const auto out = scratch / "stdout", err = scratch / "stderr";
-    command += " </dev/null >" + shellQuoted(out.string()) + " 2>" + shellQuoted(err.string());
+    const auto in = scratch / "stdin", out = scratch / "stdout", err = scratch / "stderr";
+    if (input)
+        writeFile(in, *input);
+    command += " <" + (input ? shellQuoted(in.string()) : std::string("/dev/null")) + " >" +
+               shellQuoted(out.string()) + " 2>" + shellQuoted(err.string());
     CliRun r;
     int raw = std::system(command.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,10 @@ struct CliRun {
     std::string id() const { return out.substr(0, out.find('\n')); }
 };
 
-// Runs a program as a user would: a separate process, no terminal on standard input, its
-// output caught in files under scratch.
+// Runs a program as a user would: a separate process, no terminal on standard input (the given
+// text, or nothing), its output caught in files under scratch.
 CliRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                  const std::filesystem::path& scratch);
+                  const std::filesystem::path& scratch,
+                  const std::optional<std::string>& input = std::nullopt);
 
 } // namespace brivel::test

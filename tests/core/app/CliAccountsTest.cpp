@@ -1,6 +1,7 @@
 // brivel-cli accounts, strategies and indices, run as a user would: a separate process with its
 // own XDG folders and no terminal on standard input.
 #include "AppTestSupport.h"
+#include "support/CliRun.h"
 
 #include <cstdio>
 #include <gmock/gmock.h>
@@ -21,32 +22,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using brivel::test::CliRun;
 
 class CliAccountsTest : public brivel::test::AppEnvironment {
 protected:
     CliRun cli(const std::vector<std::string>& args) const {
-        std::string command = quoted(BRIVEL_CLI_PATH);
-        for (const auto& a : args)
-            command += " " + quoted(a);
-        const fs::path out = m_temp.path() / "stdout", err = m_temp.path() / "stderr";
-        command += " </dev/null >" + quoted(out.string()) + " 2>" + quoted(err.string());
-        CliRun r;
-        int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = readFile(out);
-        r.err = readFile(err);
-        return r;
+        return brivel::test::runProgram(BRIVEL_CLI_PATH, args, m_temp.path());
     }
     json listJson(const std::string& what) const {
         CliRun r = cli({what, "list", "--json"});

@@ -1,52 +1,33 @@
 // brivel-cli csv parse / csv write, run as a separate process.
+#include "support/CliRun.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sys/wait.h>
 
+using brivel::test::CliRun;
 using brivel::test::readFile;
+using brivel::test::runProgram;
+using brivel::test::ScopedEnv;
 using brivel::test::TempDir;
 using brivel::test::writeFile;
 using nlohmann::json;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string shellQuoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using Result = CliRun;
 
 class CsvCli : public ::testing::Test {
 protected:
     Result run(const std::vector<std::string>& args, const std::string& input = "") {
-        writeFile(m_dir / "stdin", input);
-        std::string command = "XDG_DATA_HOME=" + shellQuoted((m_dir / "data").string()) +
-                              " XDG_CONFIG_HOME=" + shellQuoted((m_dir / "config").string()) + " " +
-                              shellQuoted(BRIVEL_CLI_PATH);
-        for (const auto& a : args)
-            command += " " + shellQuoted(a);
-        command += " < " + shellQuoted((m_dir / "stdin").string()) + " > " +
-                   shellQuoted((m_dir / "stdout").string()) + " 2> " +
-                   shellQuoted((m_dir / "stderr").string());
-        const int raw = std::system(command.c_str());
-        Result r;
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = readFile(m_dir / "stdout");
-        r.err = readFile(m_dir / "stderr");
-        return r;
+        return runProgram(BRIVEL_CLI_PATH, args, m_dir.path(), input);
     }
     std::string path(const std::string& name) const { return (m_dir / name).string(); }
 
     TempDir m_dir;
+    ScopedEnv m_data{"XDG_DATA_HOME", (m_dir / "data").string()};
+    ScopedEnv m_config{"XDG_CONFIG_HOME", (m_dir / "config").string()};
 };
 
 } // namespace
