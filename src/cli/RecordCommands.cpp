@@ -42,10 +42,39 @@ using model::PriceBarrier;
 using model::Trade;
 using nlohmann::json;
 
-// One account, opened for one command.
+// The moment the record rules take as "now": --date / --time, else the current time.
+FixedClock clockAt(const std::optional<std::string>& date) {
+    if (!date)
+        return FixedClock(SystemClock().now());
+    return FixedClock(*parseInputDate(*date)); // checked by the option's validator
+}
+
+std::optional<Date> optionalDate(const std::optional<std::string>& text) {
+    return text ? parseInputDate(*text) : std::nullopt;
+}
+
+controllers::IndexNamesSource configuredIndices() {
+    return [] {
+        std::vector<std::optional<std::string>> names;
+        for (const auto& entry : preparedPreferences().arrayForKey(app::prefkeys::ArrayOfIndices)) {
+            if (entry.is_object() && entry.contains(app::prefkeys::Index) &&
+                entry[app::prefkeys::Index].is_string())
+                names.push_back(entry[app::prefkeys::Index].get<std::string>());
+            else
+                names.push_back(std::nullopt);
+        }
+        return names;
+    };
+}
+
+// One account, opened for one command, with the moment the record rules take as "now" and the
+// way confirmations are answered; it makes the list controllers the commands go through.
 class AccountSession {
 public:
-    explicit AccountSession(const std::string& codeOrName) : m_account(resolveAccount(codeOrName)) {
+    explicit AccountSession(const std::string& codeOrName,
+                            const std::optional<std::string>& now = std::nullopt,
+                            bool assumeYes = false)
+        : m_account(resolveAccount(codeOrName)), m_clock(clockAt(now)), m_prompter(assumeYes) {
         Error error;
         m_context = model::openAccountStore(m_account.databasePath, &error);
         if (!m_context)
@@ -54,6 +83,13 @@ public:
     }
 
     store::ObjectContext& context() { return *m_context; }
+    FixedClock& clock() { return m_clock; }
+    TradeArrayController trades() {
+        return TradeArrayController(*m_context, m_clock, m_prompter, folderCode());
+    }
+    LogArrayController journal() {
+        return LogArrayController(*m_context, m_clock, m_prompter, configuredIndices());
+    }
     const std::string& folderCode() const { return m_account.folderCode; }
 
     // The record of that entity with that id; CliFailure when there is none.
@@ -81,32 +117,9 @@ public:
 private:
     ResolvedAccount m_account;
     std::unique_ptr<store::ObjectContext> m_context;
+    FixedClock m_clock;
+    TerminalPrompter m_prompter;
 };
-
-// The moment the record rules take as "now": --date / --time, else the current time.
-FixedClock clockAt(const std::optional<std::string>& date) {
-    if (!date)
-        return FixedClock(SystemClock().now());
-    return FixedClock(*parseInputDate(*date)); // checked by the option's validator
-}
-
-std::optional<Date> optionalDate(const std::optional<std::string>& text) {
-    return text ? parseInputDate(*text) : std::nullopt;
-}
-
-controllers::IndexNamesSource configuredIndices() {
-    return [] {
-        std::vector<std::optional<std::string>> names;
-        for (const auto& entry : preparedPreferences().arrayForKey(app::prefkeys::ArrayOfIndices)) {
-            if (entry.is_object() && entry.contains(app::prefkeys::Index) &&
-                entry[app::prefkeys::Index].is_string())
-                names.push_back(entry[app::prefkeys::Index].get<std::string>());
-            else
-                names.push_back(std::nullopt);
-        }
-        return names;
-    };
-}
 
 json strategies() {
     return preparedPreferences().arrayForKey(app::prefkeys::ArrayOfStrategies);
@@ -233,9 +246,7 @@ void registerTrades(CLI::App& app) {
     list->add_flag("--json", listOpts->json, "Print JSON");
     list->callback([o = listOpts] {
         AccountSession session(o->account);
-        auto clock = clockAt(std::nullopt);
-        TerminalPrompter prompter(false);
-        TradeArrayController tradeAC(session.context(), clock, prompter, session.folderCode());
+        auto tradeAC = session.trades();
         std::vector<Trade*> shown;
         for (auto* item : tradeAC.arrangedObjects())
             shown.push_back(static_cast<Trade*>(item));
@@ -250,10 +261,8 @@ void registerTrades(CLI::App& app) {
     add->add_option("--date", addOpts->date, "When the trade was made (default now)")
         ->check(DateText);
     add->callback([o = addOpts] {
-        AccountSession session(o->account);
-        auto clock = clockAt(o->date);
-        TerminalPrompter prompter(false);
-        TradeArrayController tradeAC(session.context(), clock, prompter, session.folderCode());
+        AccountSession session(o->account, o->date);
+        auto tradeAC = session.trades();
         Trade* t = tradeAC.newObject();
         tradeAC.addObject(t);
         if (o->ticker)
@@ -286,11 +295,9 @@ void registerTrades(CLI::App& app) {
     remove->add_option("ID", removeOpts->id, "The trade's id")->required();
     remove->add_flag("--yes", removeOpts->yes, "Do not ask for confirmation");
     remove->callback([o = removeOpts] {
-        AccountSession session(o->account);
+        AccountSession session(o->account, std::nullopt, o->yes);
         Trade* t = session.record<Trade>(o->id, "trade");
-        auto clock = clockAt(std::nullopt);
-        TerminalPrompter prompter(o->yes);
-        TradeArrayController tradeAC(session.context(), clock, prompter, session.folderCode());
+        auto tradeAC = session.trades();
         tradeAC.setSelectedObjects({t});
         tradeAC.remove();
         if (!t->isDeleted())
@@ -361,13 +368,11 @@ void registerOrders(CLI::App& app) {
     add->add_option("--trade", addOpts->trade, "The trade's id")->required();
     addOrderValueOptions(add, *addOpts, true);
     add->callback([o = addOpts] {
-        AccountSession session(o->account);
+        AccountSession session(o->account, o->date);
         Trade* trade = session.record<Trade>(o->trade, "trade");
-        auto clock = clockAt(o->date);
-        TerminalPrompter prompter(false);
-        TradeArrayController tradeAC(session.context(), clock, prompter, session.folderCode());
+        auto tradeAC = session.trades();
         tradeAC.setSelectedObjects({trade});
-        OrderArrayController orderAC(session.context(), tradeAC, clock);
+        OrderArrayController orderAC(session.context(), tradeAC, session.clock());
         Order* order = orderAC.newObject();
         orderAC.addObject(order);
         OrderOptions values = *o;
@@ -395,12 +400,10 @@ void registerOrders(CLI::App& app) {
     remove->callback([o = removeOpts] {
         AccountSession session(o->account);
         Order* order = session.record<Order>(o->id, "order");
-        auto clock = clockAt(std::nullopt);
-        TerminalPrompter prompter(false);
-        TradeArrayController tradeAC(session.context(), clock, prompter, session.folderCode());
+        auto tradeAC = session.trades();
         if (Trade* trade = order->trade())
             tradeAC.setSelectedObjects({trade});
-        OrderArrayController orderAC(session.context(), tradeAC, clock);
+        OrderArrayController orderAC(session.context(), tradeAC, session.clock());
         orderAC.setSelectedObjects({order});
         if (orderAC.selectedObjects().empty())
             session.context().deleteObject(order); // an order that lost its trade
@@ -451,9 +454,7 @@ void registerJournal(CLI::App& app) {
     list->add_flag("--json", listOpts->json, "Print JSON");
     list->callback([o = listOpts] {
         AccountSession session(o->account);
-        auto clock = clockAt(std::nullopt);
-        TerminalPrompter prompter(false);
-        LogArrayController logAC(session.context(), clock, prompter, configuredIndices());
+        auto logAC = session.journal();
         std::vector<Log*> shown;
         for (auto* item : logAC.arrangedObjects())
             shown.push_back(static_cast<Log*>(item));
@@ -467,10 +468,8 @@ void registerJournal(CLI::App& app) {
     add->add_option("--date", addOpts->date, "The entry's day and time (default now)")
         ->check(DateText);
     add->callback([o = addOpts] {
-        AccountSession session(o->account);
-        auto clock = clockAt(o->date);
-        TerminalPrompter prompter(false);
-        LogArrayController logAC(session.context(), clock, prompter, configuredIndices());
+        AccountSession session(o->account, o->date);
+        auto logAC = session.journal();
         Log* log = logAC.newObject();
         logAC.addObject(log);
         session.save();
@@ -483,11 +482,9 @@ void registerJournal(CLI::App& app) {
     remove->add_option("ID", removeOpts->id, "The log's id")->required();
     remove->add_flag("--yes", removeOpts->yes, "Do not ask for confirmation");
     remove->callback([o = removeOpts] {
-        AccountSession session(o->account);
+        AccountSession session(o->account, std::nullopt, o->yes);
         Log* log = session.record<Log>(o->id, "log");
-        auto clock = clockAt(std::nullopt);
-        TerminalPrompter prompter(o->yes);
-        LogArrayController logAC(session.context(), clock, prompter, configuredIndices());
+        auto logAC = session.journal();
         logAC.setSelectedObjects({log});
         logAC.remove();
         if (!log->isDeleted())
@@ -519,13 +516,11 @@ void registerNotes(CLI::App& app) {
     add->add_option("--time", addOpts->date, "When the note was taken (default now)")
         ->check(DateText);
     add->callback([o = addOpts] {
-        AccountSession session(o->account);
+        AccountSession session(o->account, o->date);
         Log* log = session.record<Log>(o->log, "log");
-        auto clock = clockAt(o->date);
-        TerminalPrompter prompter(false);
-        LogArrayController logAC(session.context(), clock, prompter, configuredIndices());
+        auto logAC = session.journal();
         logAC.setSelectedObjects({log});
-        NoteArrayController noteAC(session.context(), logAC, clock);
+        NoteArrayController noteAC(session.context(), logAC, session.clock());
         Note* note = noteAC.newObject();
         noteAC.addObject(note);
         JournalOptions values = *o;
@@ -560,12 +555,10 @@ void registerNotes(CLI::App& app) {
     remove->callback([o = removeOpts] {
         AccountSession session(o->account);
         Note* note = session.record<Note>(o->id, "note");
-        auto clock = clockAt(std::nullopt);
-        TerminalPrompter prompter(false);
-        LogArrayController logAC(session.context(), clock, prompter, configuredIndices());
+        auto logAC = session.journal();
         if (Log* log = note->log())
             logAC.setSelectedObjects({log});
-        NoteArrayController noteAC(session.context(), logAC, clock);
+        NoteArrayController noteAC(session.context(), logAC, session.clock());
         noteAC.setSelectedObjects({note});
         if (noteAC.selectedObjects().empty())
             session.context().deleteObject(note); // a note that lost its log
@@ -590,9 +583,7 @@ void registerBarriers(CLI::App& app) {
     set->callback([o] {
         AccountSession session(o->account);
         Log* log = session.record<Log>(o->log, "log");
-        auto clock = clockAt(std::nullopt);
-        TerminalPrompter prompter(false);
-        LogArrayController logAC(session.context(), clock, prompter, configuredIndices());
+        auto logAC = session.journal();
         logAC.setSelectedObjects({log});
         PriceBarrierArrayController barrierAC(session.context(), logAC);
         PriceBarrier* barrier = nullptr;
