@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "cli/RecordJson.h"
 #include "core/app/PreferenceKeys.h"
+#include "core/app/StrategyNames.h"
 #include "core/controllers/LogArrayController.h"
 #include "core/controllers/NoteArrayController.h"
 #include "core/controllers/OrderArrayController.h"
@@ -54,17 +55,7 @@ std::optional<Date> optionalDate(const std::optional<std::string>& text) {
 }
 
 controllers::IndexNamesSource configuredIndices() {
-    return [] {
-        std::vector<std::optional<std::string>> names;
-        for (const auto& entry : preparedPreferences().arrayForKey(app::prefkeys::ArrayOfIndices)) {
-            if (entry.is_object() && entry.contains(app::prefkeys::Index) &&
-                entry[app::prefkeys::Index].is_string())
-                names.push_back(entry[app::prefkeys::Index].get<std::string>());
-            else
-                names.push_back(std::nullopt);
-        }
-        return names;
-    };
+    return [] { return app::indexNames(preparedPreferences()); };
 }
 
 // One account, opened for one command, with the moment the record rules take as "now" and the

@@ -16,5 +16,7 @@ class Preferences;
 std::optional<std::string> strategyNameAt(const nlohmann::json& strategies, std::int64_t position);
 // Every entry's name, by position.
 std::vector<std::optional<std::string>> strategyNames(const Preferences& preferences);
+// The "index" names of "arrayOfIndices", by position: nothing where an entry has none.
+std::vector<std::optional<std::string>> indexNames(const Preferences& preferences);
 
 } // namespace brivel::app
