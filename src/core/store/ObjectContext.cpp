@@ -346,8 +346,6 @@ bool ObjectContext::save(Error* error) {
     m_changed.clear();
     for (auto* o : deletedNow)
         o->didCommitDeletion();
-    if (m_didSave && !deletedNow.empty())
-        m_didSave(deletedNow);
     return true;
 }
 

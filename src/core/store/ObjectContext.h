@@ -86,10 +86,6 @@ public:
     std::optional<Error> validateForSave() const;
     // Drops every unsaved change: the records are loaded again from the file.
     bool rollback(Error* error = nullptr);
-    // Called after a successful save with the records whose deletion it committed (after each
-    // one's didCommitDeletion hook).
-    using DidSaveHandler = std::function<void(const std::vector<ManagedObject*>& deleted)>;
-    void setDidSaveHandler(DidSaveHandler handler) { m_didSave = std::move(handler); }
 
     void addListener(ContextListener* listener);
     void removeListener(ContextListener* listener);
@@ -139,7 +135,6 @@ private:
     std::vector<ContextListener*> m_listeners;
     ObjectID m_nextID = 1;
     bool m_loading = false;
-    DidSaveHandler m_didSave;
 };
 
 } // namespace brivel::store
