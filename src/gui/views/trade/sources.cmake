@@ -1,0 +1,1 @@
+# Sources of this folder, added to brivel-gui-lib.

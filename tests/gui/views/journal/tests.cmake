@@ -1,0 +1,1 @@
+# Qt tests of src/gui/views/journal, one executable per tested class (brivel_add_qtest).
