@@ -149,8 +149,7 @@ void registerImportCommands(CLI::App& app) {
     cmd->add_option("what", o->what, "trades")->required()->check(CLI::IsMember({"trades"}));
     cmd->add_option("-a,--account", o->account, "Account folder code or unique name")->required();
     cmd->add_option("file", o->file, "The CSV file: a trade export or a broker's executions")
-        ->required()
-        ->check(CLI::ExistingFile);
+        ->required();
     cmd->add_option("--format", o->format,
                     "brivel (the trade export) or executions; default: by the header")
         ->check(CLI::IsMember({"brivel", "executions"}));

@@ -120,7 +120,7 @@ TEST_F(ImportCliTest, TheTradeExportComesBackIdentical) {
     writeFile(temp / "fills.csv", Fills);
     importJson(temp / "fills.csv");
     ok({"strategies", "add", "Swing, intraday"});
-    ok({"trades", "set", "-a", "B0W1", trades()[1]["id"], "--strategy", "0"});
+    ok({"trades", "set", "-a", "B0W1", trades()[1]["id"].get<std::string>(), "--strategy", "0"});
     ok({"export", "trades", "-a", "B0W1", (temp / "first.csv").string()});
 
     const std::string code = ok({"accounts", "new", "--name", "Copy"}).id();
@@ -130,7 +130,7 @@ TEST_F(ImportCliTest, TheTradeExportComesBackIdentical) {
     EXPECT_EQ(readFile(temp / "second.csv"), readFile(temp / "first.csv"));
 }
 
-TEST_F(ImportCliTest, UsageErrorsExitWithTwo) {
+TEST_F(ImportCliTest, UsageErrorsExitWithTwoAndFailuresWithOne) {
     writeFile(temp / "fills.csv", Fills);
     EXPECT_EQ(
         cli({"import", "trades", "-a", "B0W1", (temp / "fills.csv").string(), "--map", "price"})
@@ -140,6 +140,9 @@ TEST_F(ImportCliTest, UsageErrorsExitWithTwo) {
         cli({"import", "trades", "-a", "B0W1", (temp / "fills.csv").string(), "--format", "xls"})
             .status,
         2);
+    CliRun missing = cli({"import", "trades", "-a", "B0W1", (temp / "none.csv").string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_THAT(missing.err, HasSubstr("cannot read"));
     CliRun unknown = cli(
         {"import", "trades", "-a", "B0W1", (temp / "fills.csv").string(), "--map", "prize=Price"});
     EXPECT_EQ(unknown.status, 1);

@@ -100,7 +100,8 @@ bool ColumnMatcher::match(const std::vector<std::string>& header,
         if (m_columns[f].empty())
             missing.push_back(fieldNames()[f]);
     if (!missing.empty()) {
-        m_failure = fmt::format("the file has no {} column{} (name {} with --map NAME=COLUMN)",
+        m_failure = fmt::format("the file has no {} column{}: match {} to a column by its "
+                                "header or position",
                                 fmt::join(missing, ", "), missing.size() > 1 ? "s" : "",
                                 missing.size() > 1 ? "them" : "it");
         return false;

@@ -36,6 +36,8 @@ void DuplicateIndex::add(const std::string& key, std::int32_t shares) {
 }
 
 bool DuplicateIndex::takeInto(const Execution& e, std::vector<Taken>* undo) {
+    if (m_size == 0)
+        return false; // an empty account: no key to build
     auto it = m_orders.find(keyOf(e));
     if (it == m_orders.end())
         return false;

@@ -2,6 +2,7 @@
 
 #include "core/import/ColumnMatcher.h"
 #include "core/import/TradeImporter.h"
+#include "gui/document/AccountEnvironment.h"
 #include "gui/import/BadLineModel.h"
 #include "gui/import/PlannedOrderModel.h"
 

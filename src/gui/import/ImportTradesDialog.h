@@ -1,7 +1,5 @@
 #pragma once
 
-#include "gui/document/AccountEnvironment.h"
-
 #ifndef Q_MOC_RUN
 #include "core/import/ImportOptions.h"
 #include "core/import/ImportPlan.h"
@@ -22,6 +20,7 @@ class QFormLayout;
 
 namespace brivel::gui {
 
+struct AccountEnvironment;
 class BadLineModel;
 class PlannedOrderModel;
 

@@ -105,7 +105,7 @@ TEST_F(ImportTest, OnlyTheNewFillsOfALongerFileAreAdded) {
                                 "2024-03-01 10:00,X,buy,100,5\n"
                                 "2024-03-01 10:00,X,buy,100,5\n"
                                 "2024-03-01 10:00,X,buy,100,5\n"
-                                "2024-03-02 10:00,X,sell,300,6\n");
+                                "2024-03-02 10:00,X,sell,100,6\n");
     auto s = account.importFile(dir / "day2.csv");
     EXPECT_EQ(s.duplicatesSkipped, 2u) << "each held order answers for one identical fill";
     EXPECT_EQ(s.ordersCreated, 2u);

@@ -1,13 +1,16 @@
 // The import dialog, offscreen: preview, column choices, bad lines, and the import itself as one
 // undo step.
 
-#include "gui/import/ImportTradesDialog.h"
+#ifndef Q_MOC_RUN
 #include "core/app/Preferences.h"
 #include "core/model/AccountStore.h"
 #include "core/model/Trade.h"
 #include "core/platform/Clock.h"
 #include "core/platform/Prompter.h"
+#include "gui/document/AccountEnvironment.h"
 #include "support/TempDir.h"
+#endif
+#include "gui/import/ImportTradesDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
