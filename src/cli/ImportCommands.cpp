@@ -8,11 +8,13 @@
 #include "core/model/AccountStore.h"
 #include "core/platform/Clock.h"
 #include "core/platform/UserLocale.h"
+#include "core/store/UndoManager.h"
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <unicode/numfmt.h>
 
 namespace brivel::cli {
@@ -117,7 +119,10 @@ void runImport(const ImportCliOptions& o) {
             "{}; nothing was imported ({} bad line{}; --skip-bad-lines imports the others)",
             describe(plan.badLines.front()), plan.badLineCount, plan.badLineCount > 1 ? "s" : ""));
 
+    // Nothing is undone from the command line: keeping undo steps would only cost memory.
+    std::optional<store::UndoRegistrationPause> noUndo(std::in_place, context->undoManager());
     const import::ImportSummary summary = importer.apply(plan, !o.dryRun);
+    noUndo.reset();
     if (!o.dryRun) {
         context->manualScheduler().runUntilIdle();
         if (!context->save(&error))
