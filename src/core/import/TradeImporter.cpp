@@ -15,38 +15,60 @@ namespace brivel::import {
 using model::Order;
 using model::Trade;
 
-// Strategy names to positions in "arrayOfStrategies"; a name the list lacks is appended.
+// Strategy names to positions in "arrayOfStrategies". The names the list lacks are appended in
+// one read-change-write of the preferences file, so that a list changed meanwhile by another
+// window or process is extended rather than overwritten, and the positions are those of the list
+// as written.
 class TradeImporter::StrategyPositions {
 public:
-    StrategyPositions(app::Preferences& preferences, bool add)
-        : m_preferences(preferences), m_add(add),
-          m_list(preferences.arrayForKey(app::prefkeys::ArrayOfStrategies)) {
-        for (std::size_t i = 0; i < m_list.size(); ++i) {
-            const auto& entry = m_list[i];
+    StrategyPositions(app::Preferences& preferences, const ImportPlan& plan, bool add,
+                      ImportSummary& summary) {
+        auto extend = [&](const nlohmann::json& current) {
+            nlohmann::json list = current.is_array() ? current : nlohmann::json::array();
+            index(list);
+            for (const auto& trade : plan.trades)
+                if (trade.strategy && !m_positions.count(*trade.strategy)) {
+                    m_positions.emplace(*trade.strategy, list.size());
+                    list.push_back({{app::prefkeys::Strategy, *trade.strategy}});
+                    summary.strategiesAdded.push_back(*trade.strategy);
+                }
+            return list;
+        };
+        bool needed = false;
+        for (const auto& trade : plan.trades)
+            needed = needed || trade.strategy.has_value();
+        if (!needed)
+            return;
+        if (!add) {
+            extend(preferences.arrayForKey(app::prefkeys::ArrayOfStrategies));
+            return;
+        }
+        // A file that cannot be written keeps the list in memory; the next write tries again.
+        preferences.update(app::prefkeys::ArrayOfStrategies, [&](const nlohmann::json& current) {
+            m_positions.clear();
+            summary.strategiesAdded.clear();
+            return extend(current);
+        });
+    }
+
+    std::optional<std::int16_t> position(const std::string& name) const {
+        auto it = m_positions.find(name);
+        if (it == m_positions.end() ||
+            it->second > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
+            return std::nullopt;
+        return static_cast<std::int16_t>(it->second);
+    }
+
+private:
+    void index(const nlohmann::json& list) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const auto& entry = list[i];
             if (entry.is_object() && entry.contains(app::prefkeys::Strategy) &&
                 entry[app::prefkeys::Strategy].is_string())
                 m_positions.emplace(entry[app::prefkeys::Strategy].get<std::string>(), i);
         }
     }
 
-    std::optional<std::int16_t> position(const std::string& name, ImportSummary& summary) {
-        auto it = m_positions.find(name);
-        if (it == m_positions.end()) {
-            it = m_positions.emplace(name, m_list.size()).first;
-            m_list.push_back({{app::prefkeys::Strategy, name}});
-            summary.strategiesAdded.push_back(name);
-            if (m_add)
-                m_preferences.setObject(m_list, app::prefkeys::ArrayOfStrategies);
-        }
-        if (it->second > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max()))
-            return std::nullopt;
-        return static_cast<std::int16_t>(it->second);
-    }
-
-private:
-    app::Preferences& m_preferences;
-    bool m_add;
-    nlohmann::json m_list;
     std::unordered_map<std::string, std::size_t> m_positions;
 };
 
@@ -87,7 +109,7 @@ ImportSummary TradeImporter::apply(const ImportPlan& plan, bool addStrategies, P
     summary.skippedLines = plan.badLines;
     summary.skippedLineCount = plan.badLineCount;
 
-    StrategyPositions strategies(m_preferences, addStrategies);
+    StrategyPositions strategies(m_preferences, plan, addStrategies, summary);
     controllers::TradeArrayController tradeAC(m_context, m_clock, m_prompter, m_folderCode);
     tradeAC.setContentSource(std::make_unique<ImportedTradeSource>(m_context));
     controllers::OrderArrayController orderAC(m_context, tradeAC, m_clock);
@@ -102,7 +124,7 @@ ImportSummary TradeImporter::apply(const ImportPlan& plan, bool addStrategies, P
         tradeAC.addObject(trade);
         trade->setTicker(planned.ticker);
         if (planned.strategy)
-            if (auto position = strategies.position(*planned.strategy, summary))
+            if (auto position = strategies.position(*planned.strategy))
                 trade->setTradeStrategyValue(*position);
         for (const PlannedOrder& p : planned.orders) {
             Order* order = orderAC.newObject();

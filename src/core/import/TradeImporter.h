@@ -38,8 +38,8 @@ public:
     using Progress = std::function<void(std::size_t done, std::size_t total)>;
 
     // Creates the planned trades. Strategy names the preferences do not list are added at the
-    // end of "arrayOfStrategies" unless addStrategies is false (a dry run, which then only says
-    // what it would add). Does not save.
+    // end of "arrayOfStrategies", written at once, unless addStrategies is false (a dry run, which
+    // then only says what it would add). Does not save the account.
     ImportSummary apply(const ImportPlan& plan, bool addStrategies, Progress progress = {});
 
 private:
