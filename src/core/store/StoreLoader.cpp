@@ -94,6 +94,12 @@ std::pair<StoreLoader::Part, StoreLoader::Part> StoreLoader::countAndPartition()
 
 bool StoreLoader::load(ObjectContext& context) {
     auto [mine, theirs] = countAndPartition();
+    // The second connection's thread takes the part with the largest table (an account's
+    // orders: records and shared short texts, little else). This thread's heap, which the
+    // program prepares for large accounts (tuneHeapForLargeAccounts), takes the records that
+    // bring texts and lists of their own.
+    if (!theirs.tables.empty())
+        std::swap(mine, theirs);
     if (!readInParallel(mine, theirs))
         return false;
     std::vector<ManagedObject*> byID;
