@@ -1,7 +1,9 @@
 #include "core/platform/ProcessHeap.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -15,6 +17,8 @@ constexpr std::size_t HugePage = 2 * MiB;
 
 HeapReservation reserveHeap(std::size_t bytes, int (*advise)(void*, std::size_t, int)) {
     HeapReservation done;
+    // mallopt takes ints.
+    bytes = std::min<std::size_t>(bytes, std::numeric_limits<int>::max() / 2);
     // The heap grows by a request and the top pad together: a pad of the reserve's size makes
     // the heap grow by the whole reserve in one step, touching only the page of the new top.
     // Blocks freed afterwards must not shrink it again. Lists of an account's records (a few MiB
