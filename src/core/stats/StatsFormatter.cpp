@@ -170,10 +170,12 @@ std::vector<FigureRow> StatsFormatter::rows(const Figures& f) const {
     if (f.maxDrawdown) {
         const auto& dd = *f.maxDrawdown;
         drawdown = money(dd.amount);
-        if (dd.lowDate)
+        if (dd.lowDate) {
+            const LocalCalendar calendar;
             drawdown += fmt::format(" ({} \u2192 {})",
-                                    dd.peakDate ? dateTime(*dd.peakDate) : std::string("start"),
-                                    dateTime(*dd.lowDate));
+                                    dd.peakDate ? day(calendar.dayOf(*dd.peakDate)) : "start",
+                                    day(calendar.dayOf(*dd.lowDate)));
+        }
     }
     const std::string values[] = {
         count(f.trades),

@@ -3,7 +3,6 @@
 #include "gui/stats/ResultColors.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 
@@ -81,9 +80,15 @@ void EquityCurveWidget::paintAxes(QPainter& p, const Frame& frame) const {
     QColor grid = palette().color(QPalette::Mid);
     grid.setAlpha(90);
     const QFontMetrics fm(font());
-    // Four value lines and the zero line.
-    for (int i = 0; i <= 4; ++i) {
-        const double value = frame.minValue + (frame.maxValue - frame.minValue) * i / 4.0;
+    // Value lines at round steps (1, 2 or 5 times a power of ten), five or six of them.
+    const double rough = (frame.maxValue - frame.minValue) / 6.0;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = magnitude;
+    for (double f : {2.0, 5.0, 10.0})
+        if (rough > step)
+            step = magnitude * f;
+    for (double value = std::ceil(frame.minValue / step) * step; value <= frame.maxValue;
+         value += step) {
         const double y = frame.y(value);
         p.setPen(QPen(grid, 1));
         p.drawLine(QPointF(frame.plot.left(), y), QPointF(frame.plot.right(), y));
@@ -136,14 +141,6 @@ void EquityCurveWidget::paintCurve(QPainter& p, const Frame& frame) const {
         line << QPointF(column, frame.y(equity[j - 1].value));
         i = j;
     }
-    // A light fill to the zero line, then the line itself.
-    QPainterPath area;
-    area.addPolygon(line);
-    area.lineTo(line.back().x(), frame.y(0));
-    area.closeSubpath();
-    QColor fill = palette().color(QPalette::Highlight);
-    fill.setAlpha(40);
-    p.fillPath(area, fill);
     p.setPen(QPen(palette().color(QPalette::Highlight), 1.6));
     p.drawPolyline(line);
 }
@@ -161,7 +158,7 @@ void EquityCurveWidget::paintDrawdown(QPainter& p, const Frame& frame) const {
     const auto& low = equity[*dd->lowTrade];
     const double lowX = frame.x(low.date.secondsSince1970, *dd->lowTrade, n);
     QColor band = lossColor();
-    band.setAlpha(40);
+    band.setAlpha(28);
     const QRectF shaded(QPointF(peakX, frame.y(peakValue)),
                         QPointF(std::max(lowX, peakX + 2), frame.y(low.value)));
     p.fillRect(shaded, band);

@@ -139,6 +139,7 @@ QWidget* StatisticsView::makeFilterRow() {
 QWidget* StatisticsView::makeFiguresGrid() {
     auto* box = new QGroupBox(tr("Figures"));
     box->setObjectName("figuresBox");
+    box->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     auto* grid = new QGridLayout(box);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(3);
