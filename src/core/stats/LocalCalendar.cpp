@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <fmt/format.h>
+#include <unicode/basictz.h>
 #include <unicode/timezone.h>
+#include <unicode/tztrans.h>
 
 namespace brivel::stats {
 
@@ -49,15 +51,32 @@ int LocalCalendar::weekdayOfDay(CivilDay day) {
     return static_cast<int>(wd) + 1;
 }
 
-long long LocalCalendar::localDays(Date date) const {
-    double utcMillis = date.secondsSince1970 * 1000.0;
+double LocalCalendar::offsetAt(double utcSeconds) const {
+    if (utcSeconds >= m_offsetFrom && utcSeconds < m_offsetUntil)
+        return m_offset;
+    if (!m_zone)
+        return 0.0;
+    const double millis = utcSeconds * 1000.0;
     int32_t raw = 0, dst = 0;
     UErrorCode status = U_ZERO_ERROR;
-    if (m_zone)
-        m_zone->getOffset(utcMillis, false, raw, dst, status);
+    m_zone->getOffset(millis, false, raw, dst, status);
     if (U_FAILURE(status))
-        raw = dst = 0;
-    const double localSeconds = date.secondsSince1970 + (raw + dst) / 1000.0;
+        return 0.0;
+    const double offset = (raw + dst) / 1000.0;
+    // The span between the clock changes around the instant, when the zone can tell them.
+    if (const auto* basic = dynamic_cast<const icu::BasicTimeZone*>(m_zone.get())) {
+        icu::TimeZoneTransition before, after;
+        const bool hasBefore = basic->getPreviousTransition(millis, true, before);
+        const bool hasAfter = basic->getNextTransition(millis, false, after);
+        m_offsetFrom = hasBefore ? before.getTime() / 1000.0 : -1e300;
+        m_offsetUntil = hasAfter ? after.getTime() / 1000.0 : 1e300;
+        m_offset = offset;
+    }
+    return offset;
+}
+
+long long LocalCalendar::localDays(Date date) const {
+    const double localSeconds = date.secondsSince1970 + offsetAt(date.secondsSince1970);
     return static_cast<long long>(std::floor(localSeconds / 86400.0));
 }
 

@@ -24,7 +24,10 @@ struct CivilDay {
     std::string isoText() const;
 };
 
-// Days, months and weekdays of instants in one time zone (the user's, by default).
+// Days, months and weekdays of instants in one time zone (the user's, by default). It remembers
+// the span around the last instant asked for in which the zone's offset stays the same (months,
+// between clock changes), so that walking through many dates in order costs a time zone lookup
+// only at each clock change. Not for use from several threads at once.
 class LocalCalendar {
 public:
     LocalCalendar();
@@ -47,8 +50,12 @@ public:
 
 private:
     long long localDays(Date date) const;
+    // The zone's offset from UTC at an instant, in seconds.
+    double offsetAt(double utcSeconds) const;
 
     std::unique_ptr<icu::TimeZone> m_zone;
+    // [m_offsetFrom, m_offsetUntil) shares the offset m_offset.
+    mutable double m_offsetFrom = 0, m_offsetUntil = 0, m_offset = 0;
 };
 
 } // namespace brivel::stats

@@ -43,9 +43,10 @@ struct OrderSpan {
     long long shares = 0; // bought less sold
 };
 
-OrderSpan spanOf(const std::vector<model::Order*>& orders) {
+OrderSpan spanOf(const std::vector<store::ManagedObject*>& orders) {
     OrderSpan span;
-    for (const auto* o : orders) {
+    for (const auto* record : orders) {
+        const auto* o = static_cast<const model::Order*>(record);
         span.commissions += o->commissionValue();
         const long long n = o->numSharesValue();
         span.shares += o->isBuyValue() ? n : -n;
@@ -79,6 +80,9 @@ std::vector<TradeSample> TradeStatistics::countedTrades(const store::ObjectConte
     std::vector<TradeSample> samples;
     const auto& trades = context.registeredObjects(model::Trade::entityName());
     samples.reserve(trades.size());
+    // The orders are read in place: Trade::order() would copy every trade's list.
+    const int ordersSlot =
+        context.model().entity(model::Trade::entityName())->relationshipIndex("order");
     for (const auto* object : trades) {
         const auto* trade = static_cast<const model::Trade*>(object);
         if (filter.strategy && trade->tradeStrategyValue() != *filter.strategy)
@@ -86,7 +90,7 @@ std::vector<TradeSample> TradeStatistics::countedTrades(const store::ObjectConte
         auto ticker = trade->ticker();
         if (!tickers.matches(ticker))
             continue;
-        const OrderSpan span = spanOf(trade->order());
+        const OrderSpan span = spanOf(trade->toMany(static_cast<std::size_t>(ordersSlot)));
         if (!trade->isClosedValue()) {
             // An open trade has no close date; it counts unless it began after the range.
             if (openInto && span.first && (!filter.to || *span.first <= *filter.to)) {
@@ -101,7 +105,9 @@ std::vector<TradeSample> TradeStatistics::countedTrades(const store::ObjectConte
                            span.commissions, trade->tradeStrategyValue(),
                            std::move(ticker).value_or(std::string())});
     }
-    std::sort(samples.begin(), samples.end(), equityOrder);
+    // Trades are mostly entered in the order they close; then there is nothing to sort.
+    if (!std::is_sorted(samples.begin(), samples.end(), equityOrder))
+        std::sort(samples.begin(), samples.end(), equityOrder);
     if (openInto)
         for (auto& [ticker, shares] : openShares)
             if (shares != 0)

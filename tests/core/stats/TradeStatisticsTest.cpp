@@ -295,6 +295,14 @@ TEST(LocalCalendar, DaysWeekdaysAndClockChanges) {
     EXPECT_EQ(cal.startOfDay({2024, 3, 11}), Date(1710129600.0));
     EXPECT_EQ(cal.dayOf(Date(1710129600.0 - 1)), (stats::CivilDay{2024, 3, 10}));
     EXPECT_EQ(cal.weekdayOf(Date(1710046800.0)), 7); // a Sunday
+    // Back and forth over the clock change: the remembered offset must not leak across it.
+    EXPECT_EQ(cal.dayOf(Date(1710046800.0 - 1)), (stats::CivilDay{2024, 3, 9}));
+    EXPECT_EQ(cal.dayOf(Date(1710129600.0 - 1)), (stats::CivilDay{2024, 3, 10}));
+    EXPECT_EQ(cal.dayOf(Date(1710129600.0 + 3600 * 23.5)), (stats::CivilDay{2024, 3, 11}));
+    EXPECT_EQ(cal.dayOf(Date(1710046800.0 + 60)), (stats::CivilDay{2024, 3, 10}));
+    // November: the hour after 01:00 comes twice, in the same day.
+    EXPECT_EQ(cal.dayOf(Date(1730613600.0)), (stats::CivilDay{2024, 11, 3})); // 01:00 EST
+    EXPECT_EQ(cal.dayOf(Date(1730606400.0 - 1)), (stats::CivilDay{2024, 11, 2}));
     EXPECT_EQ(stats::LocalCalendar::weekdayOfDay({2000, 2, 29}), 2);
     EXPECT_EQ(
         stats::LocalCalendar::civilFromDays(stats::LocalCalendar::daysFromCivil({1969, 12, 31})),
