@@ -12,6 +12,7 @@ void registerRecordCommands(CLI::App& app);   // trades, orders, journal, notes,
 void registerReportCommands(CLI::App& app);   // report
 void registerExportCommands(CLI::App& app);   // export
 void registerCsvCommands(CLI::App& app);      // csv parse, csv write
+void registerStatsCommands(CLI::App& app);    // stats
 
 // The start-up preparation every command runs first (factory preferences, older folder, default
 // account); opens no account.

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     brivel::cli::registerReportCommands(app);
     brivel::cli::registerExportCommands(app);
     brivel::cli::registerCsvCommands(app);
+    brivel::cli::registerStatsCommands(app);
 
     try {
         app.parse(argc, argv);
