@@ -11,6 +11,7 @@ void registerAccountsCommands(CLI::App& app); // accounts, strategies, indices
 void registerRecordCommands(CLI::App& app);   // trades, orders, journal, notes, barriers
 void registerReportCommands(CLI::App& app);   // report
 void registerExportCommands(CLI::App& app);   // export
+void registerImportCommands(CLI::App& app);   // import trades
 void registerCsvCommands(CLI::App& app);      // csv parse, csv write
 void registerStatsCommands(CLI::App& app);    // stats
 

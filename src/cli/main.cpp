@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     brivel::cli::registerRecordCommands(app);
     brivel::cli::registerReportCommands(app);
     brivel::cli::registerExportCommands(app);
+    brivel::cli::registerImportCommands(app);
     brivel::cli::registerCsvCommands(app);
     brivel::cli::registerStatsCommands(app);
 
