@@ -1,7 +1,10 @@
 #include "gui/ArrayControllerModel.h"
 
+#include "core/store/ManagedObject.h"
+
 #include <QDateTime>
 #include <QLocale>
+#include <stdexcept>
 
 namespace brivel::gui {
 
@@ -45,6 +48,32 @@ Value valueFromText(const QString& text, const Value& like) {
         return Value::string(text.toStdString());
     }
 }
+
+namespace {
+
+Value emptyValueOfAttribute(const controllers::KeyValueCoding& object, const std::string& key) {
+    const auto* record = dynamic_cast<const store::ManagedObject*>(&object);
+    if (!record)
+        return Value();
+    for (const auto& a : record->entity().attributes) {
+        if (a.name != key)
+            continue;
+        switch (a.type) {
+        case store::AttributeType::Int16:
+        case store::AttributeType::Int32:
+            return Value::integer(0);
+        case store::AttributeType::Double:
+            return Value::real(0);
+        case store::AttributeType::String:
+            return Value::string("");
+        default:
+            return Value();
+        }
+    }
+    return Value();
+}
+
+} // namespace
 
 ArrayControllerModel::ArrayControllerModel(controllers::ArrayController& controller,
                                            std::vector<Column> columns, QObject* parent)
@@ -98,7 +127,15 @@ bool ArrayControllerModel::setData(const QModelIndex& index, const QVariant& val
         return false;
     const auto& column = m_columns[static_cast<std::size_t>(index.column())];
     Value old = object->valueForKeyPath(column.key);
-    object->setValueForKey(valueFromText(value.toString(), old), column.key);
+    // An absent value has no kind of its own: take the attribute's, so that "100" typed into an
+    // empty share count is a number and not text the record refuses.
+    if (old.isNull())
+        old = emptyValueOfAttribute(*object, column.key);
+    try {
+        object->setValueForKey(valueFromText(value.toString(), old), column.key);
+    } catch (const std::invalid_argument&) {
+        return false; // text the attribute cannot hold: the old value stays
+    }
     return true;
 }
 
