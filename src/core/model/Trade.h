@@ -28,6 +28,13 @@ public:
     explicit Trade(const store::EntityDescription& e);
     ~Trade() override;
 
+    // Read-only keys for the trade list, derived from the orders: the number of orders and the
+    // shares bought in total. Every other key is the record's own.
+    static constexpr const char* OrderCountKey = "orderCount";
+    static constexpr const char* SharesBoughtKey = "sharesBought";
+    store::Value valueForKey(std::string_view key) const override;
+    std::int64_t sharesBought() const;
+
     // Lifecycle hooks run by the context.
     void awakeFromInsert() override;
     void awakeFromFetch() override;
