@@ -5,8 +5,8 @@ namespace brivel::model {
 std::optional<std::filesystem::path> chartImageFile(const std::filesystem::path& databasePath,
                                                     std::string_view storedName) {
     auto slash = storedName.find_last_of('/');
-    std::string_view last = slash == std::string_view::npos ? storedName
-                                                            : storedName.substr(slash + 1);
+    std::string_view last =
+        slash == std::string_view::npos ? storedName : storedName.substr(slash + 1);
     // A stored name is data from the file: never let it lead outside the account folder.
     if (last.empty() || last == "." || last == "..")
         return std::nullopt;

@@ -3,4 +3,5 @@ brivel_core_module(report
             report/NotesIndex.cpp report/StyledText.cpp report/PlainTextRenderer.cpp
             report/HtmlRenderer.cpp report/ReportFormatter.cpp report/TradeReportLayouts.cpp
             report/ReportGenerator.cpp report/MultiDateFormatter.cpp
-    DEPS brivel-core-model ICU::uc ICU::i18n fmt::fmt)
+    DEPS brivel-core-model ICU::uc ICU::i18n
+    PRIVATE_DEPS fmt::fmt)

@@ -1,7 +1,7 @@
 brivel_add_gtest(brivel-store-tests
-    SOURCES core/store/StoreFileTest.cpp core/store/ObjectContextTest.cpp core/store/PredicateTest.cpp
-            core/store/ArrayControllerTest.cpp
-    DEPS brivel-core-controllers SQLite::SQLite3 fmt::fmt)
+    SOURCES core/store/StoreFileTest.cpp core/store/ObjectContextTest.cpp
+            core/store/PredicateTest.cpp core/store/ParallelLoadTest.cpp
+    DEPS brivel-core-model SQLite::SQLite3)
 
 # The crash test runs a writer process and kills it at random moments.
 add_executable(brivel-crash-writer core/store/CrashWriter.cpp)

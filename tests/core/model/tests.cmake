@@ -1,0 +1,3 @@
+brivel_add_gtest(brivel-model-tests
+    SOURCES core/model/EntitiesTest.cpp core/model/TradeTest.cpp core/model/ChartImageFilesTest.cpp
+    DEPS brivel-core-controllers)
