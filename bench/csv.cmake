@@ -1,6 +1,6 @@
 # CSV parser and writer on generated trade-export files (never run by CTest).
 add_library(brivel-csv-bench-data STATIC csv/TradeCsvGenerator.cpp)
-target_link_libraries(brivel-csv-bench-data PUBLIC brivel-core-csv)
+target_link_libraries(brivel-csv-bench-data PUBLIC brivel-core-csv PRIVATE fmt::fmt)
 brivel_warnings(brivel-csv-bench-data)
 
 # Google Benchmark: parse and write 10 MB and 100 MB trade exports.

@@ -6,13 +6,16 @@ function(brivel_warnings target)
     endif()
 endfunction()
 
-# A core module: one static library named brivel-core-<name> from the sources of its folder.
+# A core module: one static library named brivel-core-<name> from the sources of its folder,
+# part of brivel-core. DEPS are what its headers need (modules below it, libraries whose headers
+# they include); PRIVATE_DEPS what only its sources use.
 function(brivel_core_module name)
-    cmake_parse_arguments(M "" "" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(M "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
     add_library(brivel-core-${name} STATIC ${M_SOURCES})
     target_include_directories(brivel-core-${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(brivel-core-${name} PUBLIC ${M_DEPS})
+    target_link_libraries(brivel-core-${name} PUBLIC ${M_DEPS} PRIVATE ${M_PRIVATE_DEPS})
     brivel_warnings(brivel-core-${name})
+    target_link_libraries(brivel-core INTERFACE brivel-core-${name})
 endfunction()
 
 # One GoogleTest executable per module, registered with CTest.

@@ -29,11 +29,7 @@ void requireText(const std::string& value, const char* what) {
         throw CliFailure(fmt::format("the {} must not be empty", what));
 }
 
-void registerAccounts(CLI::App& app) {
-    auto* accounts = app.add_subcommand("accounts", "List, make, change, delete, back up and "
-                                                    "restore accounts");
-    accounts->require_subcommand(1);
-
+void registerAccountsList(CLI::App* accounts) {
     auto* list = accounts->add_subcommand("list", "List the accounts");
     auto listJson = std::make_shared<bool>(false);
     list->add_flag("--json", *listJson, "Print the account records as JSON");
@@ -50,7 +46,9 @@ void registerAccounts(CLI::App& app) {
                                      r.name);
         }
     });
+}
 
+void registerAccountsNew(CLI::App* accounts) {
     auto* make = accounts->add_subcommand("new", "Make a new account; prints its folder code");
     auto name = std::make_shared<std::optional<std::string>>();
     make->add_option("--name", *name, "The account's name (default \"New Account\")");
@@ -70,7 +68,9 @@ void registerAccounts(CLI::App& app) {
         savePreferences();
         std::cout << record->valueForKey(app::prefkeys::AccountDirectory).toString() << '\n';
     });
+}
 
+void registerAccountsRename(CLI::App* accounts) {
     auto* rename = accounts->add_subcommand("rename", "Rename an account");
     auto renameArgs = std::make_shared<std::pair<std::string, std::string>>();
     rename->add_option("ACCOUNT", renameArgs->first, "Folder code or name")->required();
@@ -84,7 +84,9 @@ void registerAccounts(CLI::App& app) {
             ->setValueForKey(Value::string(renameArgs->second), app::prefkeys::AccountName);
         savePreferences();
     });
+}
 
+void registerAccountsSetOpen(CLI::App* accounts) {
     auto* setOpen = accounts->add_subcommand("set-open", "Whether an account opens at start-up");
     auto setOpenArgs = std::make_shared<std::pair<std::string, std::string>>();
     setOpen->add_option("ACCOUNT", setOpenArgs->first, "Folder code or name")->required();
@@ -100,7 +102,9 @@ void registerAccounts(CLI::App& app) {
                              app::prefkeys::AccountOpen);
         savePreferences();
     });
+}
 
+void registerAccountsDelete(CLI::App* accounts) {
     auto* remove = accounts->add_subcommand("delete", "Delete an account and all its files");
     auto removeArgs = std::make_shared<std::pair<std::string, bool>>();
     remove->add_option("ACCOUNT", removeArgs->first, "Folder code or name")->required();
@@ -118,7 +122,9 @@ void registerAccounts(CLI::App& app) {
         if (outcome.folderError)
             throw CliFailure(prompter.lastAlert());
     });
+}
 
+void registerAccountsBackup(CLI::App* accounts) {
     auto* backup = accounts->add_subcommand("backup", "Back an account up to a zip archive");
     auto backupArgs = std::make_shared<std::pair<std::string, std::string>>();
     backup->add_option("ACCOUNT", backupArgs->first, "Folder code or name")->required();
@@ -137,7 +143,9 @@ void registerAccounts(CLI::App& app) {
             throw CliFailure(withDetail(prompter.lastAlert(), outcome.detail));
         std::cout << "Backup completed successfully.\n";
     });
+}
 
+void registerAccountsRestore(CLI::App* accounts) {
     auto* restore = accounts->add_subcommand(
         "restore", "Replace an account's files with those of a backup archive");
     struct RestoreArgs {
@@ -241,7 +249,16 @@ void registerPreferenceList(CLI::App& app, const char* command, const char* pref
 } // namespace
 
 void registerAccountsCommands(CLI::App& app) {
-    registerAccounts(app);
+    auto* accounts = app.add_subcommand("accounts", "List, make, change, delete, back up and "
+                                                    "restore accounts");
+    accounts->require_subcommand(1);
+    registerAccountsList(accounts);
+    registerAccountsNew(accounts);
+    registerAccountsRename(accounts);
+    registerAccountsSetOpen(accounts);
+    registerAccountsDelete(accounts);
+    registerAccountsBackup(accounts);
+    registerAccountsRestore(accounts);
     registerPreferenceList(app, "strategies", app::prefkeys::ArrayOfStrategies,
                            app::prefkeys::Strategy, "strategy");
     registerPreferenceList(app, "indices", app::prefkeys::ArrayOfIndices, app::prefkeys::Index,

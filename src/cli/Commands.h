@@ -8,7 +8,8 @@ namespace brivel::cli {
 
 // Each group of commands registers itself on the top-level app.
 void registerAccountsCommands(CLI::App& app); // accounts, strategies, indices
-void registerRecordCommands(CLI::App& app);   // trades, orders, journal, notes, barriers
+void registerTradeCommands(CLI::App& app);    // trades, orders
+void registerJournalCommands(CLI::App& app);  // journal, notes, barriers
 void registerReportCommands(CLI::App& app);   // report
 void registerExportCommands(CLI::App& app);   // export
 void registerImportCommands(CLI::App& app);   // import trades

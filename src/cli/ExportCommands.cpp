@@ -1,9 +1,10 @@
 #include "cli/AccountResolution.h"
+#include "cli/CliOptions.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "core/app/PreferenceKeys.h"
 #include "core/app/StrategyNames.h"
-#include "core/csv/CSVHandler.h"
+#include "core/export/CSVHandler.h"
 #include "core/model/AccountStore.h"
 
 #include <CLI/CLI.hpp>
@@ -20,7 +21,7 @@ struct ExportOptions {
 };
 
 // The strategy names as the preferences hold them when the export runs.
-csv::CSVHandler::StrategyLookup strategyLookup() {
+exporting::CSVHandler::StrategyLookup strategyLookup() {
     return [](std::int64_t position) {
         return app::strategyNameAt(
             preparedPreferences().arrayForKey(app::prefkeys::ArrayOfStrategies), position);
@@ -33,7 +34,7 @@ void runExport(const ExportOptions& o) {
     auto context = model::openAccountStore(database, &error);
     if (!context)
         throw CliFailure(error.message());
-    csv::CSVHandler handler(strategyLookup());
+    exporting::CSVHandler handler(strategyLookup());
     auto failed = o.what == "trades" ? handler.writeTradesTo(o.file, *context)
                                      : handler.writeJournalTo(o.file, *context);
     if (failed)
@@ -48,8 +49,7 @@ void registerExportCommands(CLI::App& app) {
     cmd->add_option("what", options->what, "trades or journal")
         ->required()
         ->check(CLI::IsMember({"trades", "journal"}));
-    cmd->add_option("-a,--account", options->account, "Account folder code or unique name")
-        ->required();
+    addAccountOption(cmd, options->account);
     cmd->add_option("file", options->file, "The CSV file to write")->required();
     cmd->callback([options] { runExport(*options); });
 }

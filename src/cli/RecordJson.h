@@ -17,22 +17,19 @@ namespace brivel::cli {
 // (milliseconds only when the moment has them).
 std::string isoDate(Date date);
 
-// The date forms the command line takes: "YYYY-MM-DD" (local midnight), "YYYY-MM-DDTHH:MM[:SS]"
-// (local time), and the latter with "Z" or an offset "+HHMM" / "+HH:MM". Nothing when the text
-// is none of them or names no real day or time.
-std::optional<Date> parseInputDate(std::string_view text);
-
 // The record ids the commands print and take.
 std::string idText(const store::ManagedObject& record);
 
 // A trade with its orders (by date) and chart image names. strategies is the preference list
-// "arrayOfStrategies", for the strategy's name.
+// "arrayOfStrategies", for the strategy's name. "tradeStrategy" is the position the reports use
+// (0 when none is stored); "strategyStored" tells whether one is.
 nlohmann::json tradeJson(const model::Trade& trade, const nlohmann::json& strategies);
 nlohmann::json orderJson(const model::Order& order);
 // A log with its notes (by timestamp, then ticker) and price barriers (by ticker).
 nlohmann::json logJson(const model::Log& log);
 
-// The name of the strategy at the trade's position, if the list has one there.
+// The name of the strategy at the trade's position (0 when none is stored, as in the reports),
+// if the list has one there.
 std::optional<std::string> strategyName(const model::Trade& trade,
                                         const nlohmann::json& strategies);
 

@@ -1,11 +1,12 @@
 #include "cli/AccountResolution.h"
+#include "cli/CliOptions.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "cli/RecordJson.h"
-#include "core/app/AtomicFile.h"
+#include "cli/DateInput.h"
 #include "core/app/PreferenceKeys.h"
 #include "core/app/StrategyNames.h"
 #include "core/model/AccountStore.h"
+#include "core/platform/AtomicFile.h"
 #include "core/report/HtmlRenderer.h"
 #include "core/report/PlainTextRenderer.h"
 #include "core/report/ReportGenerator.h"
@@ -39,13 +40,6 @@ const CLI::Validator ReportTypeText(
     },
     "TYPE");
 
-const CLI::Validator InputDate(
-    [](std::string& text) {
-        return parseInputDate(text) ? std::string()
-                                    : "not a date: YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS][Z|+HH:MM]";
-    },
-    "DATE");
-
 // The strategy names of the preferences, read when the formatter asks for them.
 report::StrategyList preferredStrategies() {
     return app::strategyNames(preparedPreferences());
@@ -61,8 +55,8 @@ void runReport(const ReportOptions& o) {
     report::ReportRequest request;
     request.type = *report::reportTypeFromName(o.type); // checked by the option's validator
     request.ticker = o.ticker;
-    request.beginDate = *parseInputDate(o.from);
-    request.endDate = *parseInputDate(o.to);
+    request.beginDate = *parseInputDate(o.from); // checked by the options' validators
+    request.endDate = *parseRangeEnd(o.to);
 
     report::ReportFormatter formatter(preferredStrategies);
     const report::StyledText text = report::generateReport(request, *context, formatter);
@@ -71,7 +65,7 @@ void runReport(const ReportOptions& o) {
                                 : report::renderPlainText(text);
 
     if (o.output) {
-        if (!app::AtomicFile::write(*o.output, out, &error))
+        if (!AtomicFile::write(*o.output, out, &error))
             throw CliFailure(fmt::format("cannot write {}: {}", *o.output, error.message()));
         return;
     }
@@ -90,19 +84,21 @@ void registerReportCommands(CLI::App& app) {
     auto opts = std::make_shared<ReportOptions>();
     auto* command = app.add_subcommand(
         "report", "Print a report of an account over a date range, as the report view shows it");
-    command->add_option("-a,--account", opts->account, "The account: folder code or name")
-        ->required();
+    addAccountOption(command, opts->account);
     command
         ->add_option("--type", opts->type,
                      "journal, notes, flagged, trades, details (or their codes 1 to 5)")
         ->required()
         ->check(ReportTypeText);
-    command->add_option("--from", opts->from, "Begin of the range (included)")
+    command
+        ->add_option("--from", opts->from, "Begin of the range (included; a date alone: midnight)")
         ->required()
-        ->check(InputDate);
-    command->add_option("--to", opts->to, "End of the range (included)")
+        ->check(dateText());
+    command
+        ->add_option("--to", opts->to,
+                     "End of the range (included; a date alone: the whole day, to 23:59:59)")
         ->required()
-        ->check(InputDate);
+        ->check(dateText());
     command->add_option("--ticker", opts->ticker,
                         "Ticker filter for notes, trades and details: case and accents ignored, "
                         "* and ? as wildcards");

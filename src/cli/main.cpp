@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
 
     brivel::cli::registerAccountsCommands(app);
-    brivel::cli::registerRecordCommands(app);
+    brivel::cli::registerTradeCommands(app);
+    brivel::cli::registerJournalCommands(app);
     brivel::cli::registerReportCommands(app);
     brivel::cli::registerExportCommands(app);
     brivel::cli::registerImportCommands(app);

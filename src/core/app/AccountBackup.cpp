@@ -1,9 +1,9 @@
 #include "core/app/AccountBackup.h"
 
 #include "core/app/AccountRecord.h"
-#include "core/app/AtomicFile.h"
 #include "core/app/SupportFolder.h"
 #include "core/model/AccountStore.h"
+#include "core/platform/AtomicFile.h"
 #include "core/platform/SystemLog.h"
 #include "core/platform/Uuid.h"
 

@@ -1,6 +1,6 @@
 #include "core/app/Preferences.h"
 
-#include "core/app/AtomicFile.h"
+#include "core/platform/AtomicFile.h"
 #include "core/platform/SystemLog.h"
 
 #include <cerrno>

@@ -8,10 +8,11 @@ configure_file(${CMAKE_CURRENT_SOURCE_DIR}/app/DefaultPrefsResource.cpp.in
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${BRIVEL_DEFAULT_PREFS_JSON})
 
 brivel_core_module(app
-    SOURCES app/SupportFolder.cpp app/AtomicFile.cpp app/FactoryPreferences.cpp
+    SOURCES app/SupportFolder.cpp app/FactoryPreferences.cpp
             ${CMAKE_CURRENT_BINARY_DIR}/app/DefaultPrefsResource.cpp
             app/Preferences.cpp app/DictionaryObject.cpp app/PreferenceArrayContent.cpp
             app/AccountRecord.cpp app/StartUp.cpp app/AccountRegistry.cpp
             app/AccountArrayController.cpp app/AccountBackup.cpp app/AccountCommands.cpp
             app/StrategyNames.cpp app/TradeClosingHint.cpp
-    DEPS brivel-core-controllers brivel-core-model nlohmann_json::nlohmann_json fmt::fmt)
+    DEPS brivel-core-controllers brivel-core-model nlohmann_json::nlohmann_json
+    PRIVATE_DEPS fmt::fmt)

@@ -20,7 +20,9 @@ void SelectionProxy::setValueForKey(const Value& value, std::string_view key) {
         o->setValueForKey(value, key);
 }
 
-bool SelectionProxy::isEmpty() const { return m_controller.selectedObjects().empty(); }
+bool SelectionProxy::isEmpty() const {
+    return m_controller.selectedObjects().empty();
+}
 
 ArrayController::ArrayController(std::unique_ptr<ContentSource> source) {
     if (source)
@@ -61,7 +63,8 @@ bool ArrayController::before(const KeyValueCoding& a, const KeyValueCoding& b) c
 
 void ArrayController::reloadContent() {
     each([](auto& l) { l.aboutToReset(); });
-    std::vector<KeyValueCoding*> content = m_source ? m_source->objects() : std::vector<KeyValueCoding*>{};
+    std::vector<KeyValueCoding*> content =
+        m_source ? m_source->objects() : std::vector<KeyValueCoding*>{};
     m_arranged.clear();
     for (auto* o : content)
         if (accepts(*o))
@@ -80,9 +83,13 @@ void ArrayController::reloadContent() {
         notifySelection();
 }
 
-void ArrayController::rearrangeObjects() { reloadContent(); }
+void ArrayController::rearrangeObjects() {
+    reloadContent();
+}
 
-void ArrayController::handleReset() { reloadContent(); }
+void ArrayController::handleReset() {
+    reloadContent();
+}
 
 void ArrayController::setFilterPredicate(std::optional<Predicate> predicate) {
     m_filter = std::move(predicate);
@@ -98,11 +105,10 @@ void ArrayController::handleInserted(const std::vector<KeyValueCoding*>& objects
     for (auto* o : objects) {
         if (!accepts(*o) || std::find(m_arranged.begin(), m_arranged.end(), o) != m_arranged.end())
             continue;
-        auto pos = m_sort.empty() ? m_arranged.end()
-                                  : std::upper_bound(m_arranged.begin(), m_arranged.end(), o,
-                                                     [this](auto* a, auto* b) {
-                                                         return before(*a, *b);
-                                                     });
+        auto pos = m_sort.empty()
+                       ? m_arranged.end()
+                       : std::upper_bound(m_arranged.begin(), m_arranged.end(), o,
+                                          [this](auto* a, auto* b) { return before(*a, *b); });
         auto row = static_cast<std::size_t>(pos - m_arranged.begin());
         each([row](auto& l) { l.aboutToInsertRows(row, row); });
         m_arranged.insert(m_arranged.begin() + static_cast<std::ptrdiff_t>(row), o);
@@ -144,7 +150,9 @@ void ArrayController::handleChanged(KeyValueCoding* object) {
     each([row](auto& l) { l.rowsChanged(row, row); });
 }
 
-KeyValueCoding* ArrayController::newObject() { return m_source ? m_source->newObject() : nullptr; }
+KeyValueCoding* ArrayController::newObject() {
+    return m_source ? m_source->newObject() : nullptr;
+}
 
 void ArrayController::addObject(KeyValueCoding* object) {
     if (!object || !m_source)
@@ -162,7 +170,9 @@ KeyValueCoding* ArrayController::add() {
     return object;
 }
 
-void ArrayController::remove() { removeObjects(selectedObjects()); }
+void ArrayController::remove() {
+    removeObjects(selectedObjects());
+}
 
 void ArrayController::removeObjects(const std::vector<KeyValueCoding*>& objects) {
     if (objects.empty() || !m_source)

@@ -7,7 +7,7 @@ namespace brivel::controllers {
 NoteArrayController::NoteArrayController(store::ObjectContext& context,
                                          ArrayController& logController, const Clock& clock)
     : ArrayController(std::make_unique<RelationshipContentSource>(context, logController, "note")),
-      m_clock(clock) {
+      m_context(context), m_logController(logController), m_clock(clock) {
     setSortDescriptors({{"timestamp", true}, {"ticker", true}});
 }
 
@@ -16,6 +16,18 @@ model::Note* NoteArrayController::newObject() {
     if (note)
         note->setTimestamp(m_clock.now());
     return note;
+}
+
+void NoteArrayController::removeNote(model::Note& note) {
+    if (model::Log* log = note.log()) {
+        m_logController.setSelectedObjects({log});
+        setSelectedObjects({&note});
+        if (selectedObjects() == std::vector<KeyValueCoding*>{&note}) {
+            remove();
+            return;
+        }
+    }
+    m_context.deleteObject(&note);
 }
 
 } // namespace brivel::controllers

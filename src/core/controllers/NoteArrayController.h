@@ -17,8 +17,13 @@ public:
 
     // nullptr while no single log is selected.
     model::Note* newObject() override;
+    // Removes one note wherever it is, as the remove command does with its log selected in the
+    // log controller. A note whose log is gone is deleted on its own.
+    void removeNote(model::Note& note);
 
 private:
+    store::ObjectContext& m_context;
+    ArrayController& m_logController;
     const Clock& m_clock;
 };
 

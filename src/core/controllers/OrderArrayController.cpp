@@ -10,7 +10,7 @@ OrderArrayController::OrderArrayController(store::ObjectContext& context,
                                            ArrayController& tradeController, const Clock& clock)
     : ArrayController(
           std::make_unique<RelationshipContentSource>(context, tradeController, "order")),
-      m_clock(clock) {
+      m_context(context), m_tradeController(tradeController), m_clock(clock) {
     setSortDescriptors({{"date", true}});
 }
 
@@ -30,6 +30,21 @@ void OrderArrayController::remove() {
     if (auto* first = dynamic_cast<model::Order*>(selected.front()))
         trade = first->trade();
     ArrayController::remove();
+    if (trade)
+        trade->orderDidChange();
+}
+
+void OrderArrayController::removeOrder(model::Order& order) {
+    model::Trade* trade = order.trade();
+    if (trade) {
+        m_tradeController.setSelectedObjects({trade});
+        setSelectedObjects({&order});
+        if (selectedObjects() == std::vector<KeyValueCoding*>{&order}) {
+            remove();
+            return;
+        }
+    }
+    m_context.deleteObject(&order);
     if (trade)
         trade->orderDidChange();
 }

@@ -20,8 +20,14 @@ public:
     // Removes (and deletes) the selected orders without asking, then re-evaluates the trade of
     // the first of them. Nothing happens without a selection.
     void remove() override;
+    // Removes one order wherever it is, as the remove command does with its trade selected in the
+    // trade controller (so the trade is re-evaluated). An order whose trade is gone has nothing
+    // to re-evaluate and is deleted on its own.
+    void removeOrder(model::Order& order);
 
 private:
+    store::ObjectContext& m_context;
+    ArrayController& m_tradeController;
     const Clock& m_clock;
 };
 

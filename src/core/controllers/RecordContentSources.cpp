@@ -11,7 +11,9 @@ namespace {
 std::vector<KeyValueCoding*> asItems(const std::vector<ManagedObject*>& objects) {
     return {objects.begin(), objects.end()};
 }
-ManagedObject* asRecord(KeyValueCoding* object) { return dynamic_cast<ManagedObject*>(object); }
+ManagedObject* asRecord(KeyValueCoding* object) {
+    return dynamic_cast<ManagedObject*>(object);
+}
 } // namespace
 
 EntityContentSource::EntityContentSource(store::ObjectContext& context, std::string entityName)
@@ -21,7 +23,9 @@ EntityContentSource::EntityContentSource(store::ObjectContext& context, std::str
     m_context.addListener(this);
 }
 
-EntityContentSource::~EntityContentSource() { m_context.removeListener(this); }
+EntityContentSource::~EntityContentSource() {
+    m_context.removeListener(this);
+}
 
 std::vector<KeyValueCoding*> EntityContentSource::objects() const {
     return asItems(m_context.registeredObjects(m_entity->name));
@@ -64,7 +68,9 @@ void EntityContentSource::objectChanged(ManagedObject* object, store::KeyId /*ke
 }
 
 void EntityContentSource::contextWillReset() {}
-void EntityContentSource::contextReset() { ContentSource::contentReset(); }
+void EntityContentSource::contextReset() {
+    ContentSource::contentReset();
+}
 
 RelationshipContentSource::RelationshipContentSource(store::ObjectContext& context,
                                                      ArrayController& master,
@@ -156,6 +162,8 @@ void RelationshipContentSource::selectionChanged() {
     contentReset();
 }
 
-void RelationshipContentSource::reset() { selectionChanged(); }
+void RelationshipContentSource::reset() {
+    selectionChanged();
+}
 
 } // namespace brivel::controllers

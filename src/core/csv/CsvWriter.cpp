@@ -2,12 +2,12 @@
 
 #include "core/csv/CsvCharacters.h"
 #include "core/csv/TextEncoder.h"
+#include "core/platform/AtomicFile.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <fmt/format.h>
-#include <random>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,11 +19,6 @@
 namespace brivel::csv {
 
 namespace {
-
-std::uint32_t randomNumber() {
-    thread_local std::mt19937 generator{std::random_device{}()};
-    return static_cast<std::uint32_t>(generator());
-}
 
 int openNew(const std::string& path, bool exclusive) {
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
@@ -83,30 +78,15 @@ void CsvWriter::openFile() {
         }
         return;
     }
-    // The temporary file: "<random signed 32-bit number>-<destination's name>" in the
-    // temporary folder. Created exclusively, so that nothing planted under that name is
-    // followed; a taken name gets another number.
-    std::error_code ec;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
-    const std::string name = std::filesystem::path(destination).filename().string();
-    int err = 0;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const auto number = static_cast<std::int32_t>(randomNumber());
-        const std::string temp =
-            ((ec ? std::filesystem::path("/tmp") : folder) / fmt::format("{}-{}", number, name))
-                .string();
-        m_handleFile = temp;
-        ::unlink(temp.c_str());
-        m_outputHandle = openNew(temp, /*exclusive=*/true);
-        if (m_outputHandle >= 0)
-            return;
-        err = errno;
-        if (err != EEXIST)
-            break;
+    m_atomicFile = std::make_unique<AtomicFile>(destination);
+    Error error;
+    if (!m_atomicFile->open(&error)) {
+        m_error = std::move(error);
+        m_sink = Sink::Discard;
+        return;
     }
-    recordFileError("Unable to create a temporary file for \"" + destination + "\".", destination,
-                    err);
-    m_sink = Sink::Discard;
+    m_handleFile = m_atomicFile->temporaryPath().string();
+    m_outputHandle = m_atomicFile->descriptor();
 }
 
 void CsvWriter::setDelimiter(std::string_view delimiter) {
@@ -381,93 +361,23 @@ void CsvWriter::closeFile() {
         appendToBuffer(m_scratch2);
     }
     flushBuffer();
-    // An atomic file must be whole on disk before it replaces the destination.
-    if (m_atomically && !m_error && ::fsync(m_outputHandle) != 0)
-        recordFileError("Unable to write the file \"" + *m_destinationFile + "\".", *m_handleFile,
-                        errno);
-    if (::close(m_outputHandle) != 0 && errno != EINTR && !m_error)
-        recordFileError("Unable to write the file \"" + *m_destinationFile + "\".", *m_handleFile,
-                        errno);
+    const int handle = m_outputHandle;
     m_outputHandle = -1;
     m_sink = Sink::Memory;
     m_buffer.reset();
-    if (m_atomically && *m_handleFile != *m_destinationFile) {
+    if (m_atomicFile) {
         // A failed or incomplete file never replaces the destination.
-        if (!m_error)
-            moveIntoPlace();
-        ::unlink(m_handleFile->c_str());
-    }
-}
-
-// Renames the temporary file over the destination, which replaces it in one step. Across file
-// systems a rename is impossible: the text is copied next to the destination first and renamed
-// from there, so the destination is still replaced in one step.
-void CsvWriter::moveIntoPlace() {
-    const std::string& temp = *m_handleFile;
-    const std::string& destination = *m_destinationFile;
-    if (::rename(temp.c_str(), destination.c_str()) == 0)
-        return;
-    if (errno != EXDEV) {
-        recordFileError("Unable to move the file into place at \"" + destination + "\".",
-                        destination, errno);
+        Error error;
+        if (m_error)
+            m_atomicFile->discard();
+        else if (!m_atomicFile->commit(&error))
+            m_error = std::move(error);
+        m_atomicFile.reset();
         return;
     }
-    const std::filesystem::path dest(destination);
-    const std::filesystem::path folder = dest.has_parent_path() ? dest.parent_path() : ".";
-    std::string sibling;
-    int out = -1;
-    for (int attempt = 0; attempt < 16 && out < 0; ++attempt) {
-        sibling =
-            (folder / fmt::format(".{}.{:08x}", dest.filename().string(), randomNumber())).string();
-        out = openNew(sibling, /*exclusive=*/true);
-        if (out < 0 && errno != EEXIST)
-            break;
-    }
-    if (out < 0) {
-        recordFileError("Unable to move the file into place at \"" + destination + "\".",
-                        destination, errno);
-        return;
-    }
-    int in;
-    do
-        in = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
-    while (in < 0 && errno == EINTR);
-    bool ok = in >= 0;
-    int err = ok ? 0 : errno;
-    char chunk[64 * 1024];
-    while (ok) {
-        const ssize_t n = ::read(in, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = n == 0;
-            err = ok ? 0 : errno;
-            break;
-        }
-        if (!writeAll(out, chunk, static_cast<std::size_t>(n))) {
-            ok = false;
-            err = errno;
-        }
-    }
-    if (ok && ::fsync(out) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (in >= 0)
-        ::close(in);
-    if (::close(out) != 0 && ok && errno != EINTR) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(sibling.c_str(), destination.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(sibling.c_str());
-        recordFileError("Unable to move the file into place at \"" + destination + "\".",
-                        destination, err);
-    }
+    if (::close(handle) != 0 && errno != EINTR && !m_error)
+        recordFileError("Unable to write the file \"" + *m_destinationFile + "\".", *m_handleFile,
+                        errno);
 }
 
 void CsvWriter::recordFileError(std::string description, const std::string& path, int err) {

@@ -15,6 +15,10 @@
 #include <string_view>
 #include <vector>
 
+namespace brivel {
+class AtomicFile;
+}
+
 namespace brivel::csv {
 
 class TextEncoder;
@@ -30,8 +34,8 @@ class TextEncoder;
 //  - a comment line is "#" and its text.
 //
 // File output goes through a bounded buffer and reaches the file by closeFile() at the latest.
-// An atomic writer writes a temporary file and moves it over the destination when closed, so
-// the destination is untouched until then.
+// An atomic writer writes a temporary file beside the destination and moves it over the
+// destination when closed (AtomicFile), so the destination is untouched until then.
 class CsvWriter {
 public:
     // Collects the text in memory (stringValue()).
@@ -138,13 +142,14 @@ private:
     void appendLarge(std::string_view bytes);
     void flushBuffer();
     void writeOut(const char* data, std::size_t size);
-    void moveIntoPlace();
     void recordFileError(std::string description, const std::string& path, int err);
     void rebuildQuoteTable();
 
     std::optional<std::string> m_destinationFile;
     std::optional<std::string> m_handleFile;
     int m_outputHandle = -1;
+    // The temporary file of an atomic writer until it is moved into place.
+    std::unique_ptr<AtomicFile> m_atomicFile;
     bool m_atomically = false;
     std::optional<std::string> m_stringValue;
     bool m_hasStarted = false;

@@ -91,22 +91,22 @@ std::int64_t Trade::sharesBought() const {
     return total;
 }
 
-void Trade::startObservingOwnOrders() {
+void Trade::startObservingOwnOrders(bool loaded) {
     addObserver(this, OrderKey, store::ObservingNew | store::ObservingOld, nullptr);
     setObservedOrders(order());
-    descListUpdate();
+    rebuildDescList(loaded);
 }
 
 void Trade::awakeFromInsert() {
     TradeBase::awakeFromInsert();
-    startObservingOwnOrders();
+    startObservingOwnOrders(false);
 }
 
 void Trade::awakeFromFetch() {
     TradeBase::awakeFromFetch();
     // The orders register this trade on their five keys in their own awakeFromFetch, whether
     // they wake before or after the trade.
-    startObservingOwnOrders();
+    startObservingOwnOrders(true);
 }
 
 void Trade::willTurnIntoFault() {
@@ -268,6 +268,10 @@ void Trade::calculateProfit() {
 }
 
 void Trade::descListUpdate() {
+    rebuildDescList(false);
+}
+
+void Trade::rebuildDescList(bool keepDateWithoutOrders) {
     std::vector<OrderShareBalance> list;
     std::optional<Date> earliest;
     for (const Order* o : order()) {
@@ -277,8 +281,10 @@ void Trade::descListUpdate() {
             earliest = d;
     }
     DerivedChanges derived(owningContext());
+    const bool hasOrders = !order().empty();
     setOrderDescList(std::move(list));
-    setDate(earliest);
+    if (hasOrders || !keepDateWithoutOrders)
+        setDate(earliest);
 }
 
 void Trade::setObservedOrders(std::vector<Order*> orders) {

@@ -71,7 +71,11 @@ public:
     void setOrderDescList(std::vector<OrderShareBalance> list);
 
 private:
-    void startObservingOwnOrders();
+    // loaded: the trade comes from the store, see rebuildDescList.
+    void startObservingOwnOrders(bool loaded);
+    // descListUpdate. A trade loaded without orders keeps its stored date: no order moved it,
+    // and losing it would drop the trade from the reports and the export at the next save.
+    void rebuildDescList(bool keepDateWithoutOrders);
     template <class F> void scheduleGuarded(F step);
 
     std::vector<Order*> m_observedOrders;

@@ -26,11 +26,29 @@ icu::Locale localeFromPosixName(std::string_view posixName) {
     return locale;
 }
 
-icu::Locale userLocale() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+icu::Locale userLocale(LocaleCategory category) {
+    const char* own = "LC_MESSAGES";
+    switch (category) {
+    case LocaleCategory::Time:
+        own = "LC_TIME";
+        break;
+    case LocaleCategory::Numeric:
+        own = "LC_NUMERIC";
+        break;
+    case LocaleCategory::Monetary:
+        own = "LC_MONETARY";
+        break;
+    case LocaleCategory::Messages:
+        break;
+    }
+    for (const char* name : {"LC_ALL", own, "LANG"})
         if (const char* value = nonEmptyEnv(name))
             return localeFromPosixName(value);
     return icu::Locale::getDefault();
+}
+
+icu::Locale userLocale() {
+    return userLocale(LocaleCategory::Messages);
 }
 
 std::unique_ptr<icu::TimeZone> userTimeZone() {

@@ -9,10 +9,21 @@
 
 namespace brivel {
 
-// The user's locale and time zone, read afresh from the environment on every call: LC_ALL, then
-// LC_MESSAGES, then LANG (the order ICU itself uses), and TZ. ICU caches its own defaults at the
-// first use, which would make a later change of the environment (a test fixture, a long-running
-// application) invisible; every formatter of the reports takes them from here instead.
+// The categories of the environment's locale settings a formatter follows.
+enum class LocaleCategory {
+    Time,     // dates: LC_TIME
+    Numeric,  // numbers: LC_NUMERIC
+    Monetary, // currency: LC_MONETARY
+    Messages, // words and sorting: LC_MESSAGES
+};
+
+// The user's locale for a category and the user's time zone, read afresh from the environment on
+// every call with POSIX precedence: LC_ALL, then the category's own variable, then LANG; and TZ.
+// ICU caches its own defaults at the first use, which would make a later change of the
+// environment (a test fixture, a long-running application) invisible; every formatter takes
+// them from here instead.
+icu::Locale userLocale(LocaleCategory category);
+// The locale of messages.
 icu::Locale userLocale();
 std::unique_ptr<icu::TimeZone> userTimeZone();
 

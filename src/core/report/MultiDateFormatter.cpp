@@ -26,7 +26,8 @@ bool onlyWhiteSpaceFrom(const icu::UnicodeString& text, int32_t index) {
 } // namespace
 
 MultiDateFormatter::MultiDateFormatter()
-    : m_display(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, userLocale())) {
+    : m_display(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium,
+                                                    userLocale(LocaleCategory::Time))) {
     if (m_display)
         m_display->adoptTimeZone(userTimeZone().release());
 }
@@ -52,7 +53,7 @@ bool MultiDateFormatter::getObjectValue(Date* date, std::string_view string, Ran
     const icu::UnicodeString text = toUnicode(part);
 
     // Fresh formatters for the attempts, whatever this one shows with.
-    const icu::Locale locale = userLocale();
+    const icu::Locale locale = userLocale(LocaleCategory::Time);
     const std::unique_ptr<icu::TimeZone> zone = userTimeZone();
     for (auto style : {icu::DateFormat::kShort, icu::DateFormat::kMedium, icu::DateFormat::kLong}) {
         std::unique_ptr<icu::DateFormat> attempt(

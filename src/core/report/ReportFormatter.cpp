@@ -82,7 +82,7 @@ void ReportFormatter::setClock(const Clock* clock) {
 }
 
 void ReportFormatter::setAttributes() {
-    const icu::Locale locale = userLocale();
+    const icu::Locale locale = userLocale(LocaleCategory::Time);
     const std::unique_ptr<icu::TimeZone> zone = userTimeZone();
 
     auto withZone = [&](icu::DateFormat* format) {
@@ -101,8 +101,9 @@ void ReportFormatter::setAttributes() {
         longDate = nullptr;
     }
     m_longDate = withZone(longDate);
-    m_number = decimalFormat("#,###", locale);
-    m_decimal = decimalFormat("#,###.00", locale);
+    const icu::Locale numbers = userLocale(LocaleCategory::Numeric);
+    m_number = decimalFormat("#,###", numbers);
+    m_decimal = decimalFormat("#,###.00", numbers);
 }
 
 void ReportFormatter::appendDate(DateFormatting& formatting, Date date, std::string& out) {
@@ -197,7 +198,7 @@ void ReportFormatter::appendJournal(const std::vector<store::ManagedObject*>& re
         sorted.reserve(barriers.size());
         for (auto* barrier : barriers)
             sorted.emplace_back(barrier->ticker(), barrier);
-        // Plain byte order: upper case before lower case, as the description's order wants.
+        // Plain byte order: upper case before lower case, so "DOW" comes before "Dow".
         std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
             return lessOptional(a.first, b.first, a.second->objectID(), b.second->objectID());
         });

@@ -32,9 +32,8 @@ struct Rgb {
     friend constexpr bool operator==(const Rgb&, const Rgb&) = default;
 };
 
-// What a renderer needs to know of a style. The font is named as the description of the reports
-// names it ("Helvetica-Bold"); family and weight are given apart for toolkits that select fonts
-// that way.
+// What a renderer needs to know of a style. The font has its PostScript name ("Helvetica-Bold");
+// family and weight are given apart for toolkits that select fonts that way.
 struct StyleAttributes {
     std::string_view name;     // the formatter's field name, "dateAttributes"; "" for Plain
     std::string_view fontName; // "" for Plain: the default font

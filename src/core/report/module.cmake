@@ -4,4 +4,5 @@ brivel_core_module(report
             report/HtmlRenderer.cpp report/ReportFormatter.cpp report/TradeReportLayouts.cpp
             report/ReportGenerator.cpp report/MultiDateFormatter.cpp
             report/DefaultReportDates.cpp report/ReportSnapshot.cpp
-    DEPS brivel-core-model ICU::uc ICU::i18n fmt::fmt)
+    DEPS brivel-core-model ICU::uc ICU::i18n
+    PRIVATE_DEPS fmt::fmt)

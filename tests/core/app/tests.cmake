@@ -4,13 +4,3 @@ brivel_add_gtest(brivel-app-tests
             core/app/AccountRegistryTest.cpp core/app/AccountBackupTest.cpp
             core/app/TradeClosingHintTest.cpp
     DEPS brivel-core-app)
-
-# brivel-cli's accounts, strategies and indices commands, run as a separate process.
-if(TARGET brivel-cli)
-    brivel_add_gtest(brivel-app-cli-tests
-        SOURCES core/app/AppTestSupport.cpp core/app/CliAccountsTest.cpp
-        DEPS brivel-core-app)
-    target_compile_definitions(brivel-app-cli-tests PRIVATE
-        BRIVEL_CLI_PATH="$<TARGET_FILE:brivel-cli>")
-    add_dependencies(brivel-app-cli-tests brivel-cli)
-endif()

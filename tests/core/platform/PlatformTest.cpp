@@ -1,8 +1,11 @@
+#include "core/platform/Clock.h"
 #include "core/platform/NotificationCenter.h"
 #include "core/platform/ProcessRunner.h"
 #include "core/platform/Scheduler.h"
+#include "core/platform/SystemLog.h"
 #include "core/platform/Uuid.h"
 
+#include <ctime>
 #include <gtest/gtest.h>
 #include <regex>
 #include <set>
@@ -58,4 +61,32 @@ TEST(PosixProcessRunner, ReportsExitStatusWorkingFolderAndMissingProgram) {
     EXPECT_EQ(fail.exitStatus, 3);
     auto missing = runner.run("/nonexistent/tool", {}, std::nullopt);
     EXPECT_FALSE(missing.started);
+}
+
+TEST(Clock, SystemClockIsNowAndAFixedClockMovesOnlyWhenTold) {
+    const double before = static_cast<double>(std::time(nullptr));
+    const double now = SystemClock().now().secondsSince1970;
+    EXPECT_GE(now, before);
+    EXPECT_LT(now, before + 5.0);
+
+    FixedClock fixed(Date(100.0));
+    EXPECT_EQ(fixed.now(), Date(100.0));
+    fixed.advance(0.5);
+    EXPECT_EQ(fixed.now(), Date(100.5));
+    fixed.set(Date(7.0));
+    EXPECT_EQ(fixed.now(), Date(7.0));
+}
+
+TEST(SystemLog, LinesGoToTheInstalledLogAndBackToStandardErrorAfterwards) {
+    MemoryLog memory;
+    setSystemLog(&memory);
+    systemLog().log("Empty query array");
+    setSystemLog(nullptr);
+    EXPECT_EQ(memory.lines(), std::vector<std::string>{"Empty query array"});
+
+    ::testing::internal::CaptureStderr();
+    systemLog().log("CSVHandler: No trades to process");
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("CSVHandler: No trades to process"), std::string::npos) << err;
+    EXPECT_EQ(memory.lines().size(), 1u);
 }

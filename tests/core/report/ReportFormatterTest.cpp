@@ -1,7 +1,6 @@
 #include "ReportTestSupport.h"
 
 #include "core/report/ReportFormatter.h"
-#include "core/platform/UserLocale.h"
 #include "support/TempDir.h"
 
 namespace brivel::report::test {
@@ -69,24 +68,6 @@ TEST_F(ReportFormatterTest, FormattersFollowTheEnvironmentWhenConfigured) {
         }
     }
     EXPECT_EQ(formatter.dateFormatter(utcNoon), "1/15/24, 7:00" + NNBSP + "AM");
-}
-
-TEST(UserLocale, PosixNamesAndTimeZoneSpellings) {
-    EXPECT_STREQ(localeFromPosixName("de_DE.UTF-8@euro").getName(), "de_DE");
-    EXPECT_STREQ(localeFromPosixName("fr_CA").getName(), "fr_CA");
-    EXPECT_STREQ(localeFromPosixName("C").getName(), "en_US_POSIX");
-    EXPECT_STREQ(localeFromPosixName("POSIX").getName(), "en_US_POSIX");
-    EXPECT_STREQ(localeFromPosixName("C.UTF-8").getName(), "en_US_POSIX");
-
-    auto idOf = [](const char* tz) {
-        brivel::test::ScopedEnv zone("TZ", tz);
-        icu::UnicodeString id;
-        userTimeZone()->getID(id);
-        return toUtf8(id);
-    };
-    EXPECT_EQ(idOf("Europe/Berlin"), "Europe/Berlin");
-    EXPECT_EQ(idOf(":Europe/Paris"), "Europe/Paris");
-    EXPECT_EQ(idOf(":/usr/share/zoneinfo/Asia/Tokyo"), "Asia/Tokyo");
 }
 
 // --- the note line and the note lists --------------------------------------------------------

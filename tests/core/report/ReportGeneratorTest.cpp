@@ -16,29 +16,31 @@ protected:
     const Date day = localTime(2024, 1, 15, 10);
 };
 
-TEST_F(ReportGeneratorTest, NothingFoundGivesTheEmptyResultTextWithoutAttributes) {
-    auto text = generate(2, "", day, day);
-    ASSERT_EQ(text.runs().size(), 1u);
-    EXPECT_EQ(text.runs()[0].style, TextStyle::Plain);
-    EXPECT_EQ(renderPlainText(text),
-              "Your query returned 0 results. Please check your query and try again.");
-    EXPECT_EQ(m_log.lines(), std::vector<std::string>{"Empty query array"});
-}
-
-TEST_F(ReportGeneratorTest, UnknownTypeLogsBothLinesInOrder) {
+TEST_F(ReportGeneratorTest, EmptyResultsGiveThePlainEmptyTextAndTheirLogLines) {
     addNote(addLog(day), day, "A", "a");
-    for (std::int32_t code : {0, -1}) {
+    struct Case {
+        std::int32_t code;
+        Date begin, end;
+        std::vector<std::string> log;
+    };
+    const std::vector<std::string> empty{"Empty query array"};
+    const std::vector<std::string> unknown{"Attempt to query unknown report type",
+                                           "Empty query array"};
+    const Case cases[] = {
+        {2, day.addingSeconds(60), day.addingSeconds(120), empty}, // nothing in the range
+        {2, day.addingSeconds(1), day, empty},                     // begin after end
+        {0, day, day, unknown},
+        {-1, day, day, unknown},
+        {6, day, day, unknown},
+    };
+    for (const Case& c : cases) {
         m_log.clear();
-        auto text = generate(code, "A", day, day);
-        EXPECT_EQ(text.string(), EmptyResultText);
-        EXPECT_EQ(m_log.lines(), (std::vector<std::string>{"Attempt to query unknown report type",
-                                                           "Empty query array"}));
+        auto text = generate(c.code, "", c.begin, c.end);
+        ASSERT_EQ(text.runs().size(), 1u) << c.code;
+        EXPECT_EQ(text.runs()[0].style, TextStyle::Plain);
+        EXPECT_EQ(renderPlainText(text), EmptyResultText);
+        EXPECT_EQ(m_log.lines(), c.log) << c.code;
     }
-}
-
-TEST_F(ReportGeneratorTest, BeginAfterEndShowsTheEmptyResultText) {
-    addNote(addLog(day), day, "A", "a");
-    EXPECT_EQ(generate(2, "", day.addingSeconds(1), day).string(), EmptyResultText);
 }
 
 TEST_F(ReportGeneratorTest, FoundRecordsAreFormattedForTheirType) {

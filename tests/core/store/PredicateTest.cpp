@@ -1,4 +1,4 @@
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 
 using namespace brivel;
 using namespace brivel::model;

@@ -1,5 +1,5 @@
-#include "StoreTestSupport.h"
 #include "core/store/SqliteStore.h"
+#include "support/StoreTestSupport.h"
 
 #include <fmt/format.h>
 #include <random>

@@ -1,6 +1,5 @@
 // What the five record list controllers add when records are created and deleted.
 
-#include "core/bookkeeping/BookkeepingFixture.h"
 #include "core/controllers/LogArrayController.h"
 #include "core/controllers/NoteArrayController.h"
 #include "core/controllers/OrderArrayController.h"
@@ -8,6 +7,7 @@
 #include "core/controllers/TradeArrayController.h"
 #include "core/platform/Clock.h"
 #include "core/platform/Prompter.h"
+#include "support/BookkeepingFixture.h"
 
 #include <gmock/gmock.h>
 #include <regex>
@@ -273,6 +273,35 @@ TEST_F(RecordRulesTest, RemovingAnOrderReevaluatesItsTradeAfterTheDeferral) {
     settle();
     EXPECT_FALSE(t->isClosedValue());
     EXPECT_EQ(t->profitValue(), 0.0);
+}
+
+TEST_F(RecordRulesTest, RemovingOneRecordFindsItsParentOrDeletesAnOrphanAlone) {
+    Trade* other = newTrade();
+    Trade* t = newTrade();
+    newOrder(true, 100, 10.0);
+    Order* sell = newOrder(false, 100, 12.0);
+    settle();
+    ASSERT_TRUE(t->isClosedValue());
+    tradeAC.setSelectedObjects({other}); // the order's trade is not the one shown
+    orderAC.removeOrder(*sell);
+    EXPECT_TRUE(sell->isDeleted());
+    settle();
+    EXPECT_FALSE(t->isClosedValue()) << "its own trade was re-evaluated";
+
+    Order* orphan = Order::insertInManagedObjectContext(context.get());
+    orderAC.removeOrder(*orphan);
+    EXPECT_TRUE(orphan->isDeleted());
+
+    Log* log = newLog();
+    Note* note = notesAC.newObject();
+    notesAC.addObject(note);
+    logAC.setSelectedObjects({});
+    notesAC.removeNote(*note);
+    EXPECT_TRUE(note->isDeleted());
+    EXPECT_FALSE(log->isDeleted());
+    Note* lone = Note::insertInManagedObjectContext(context.get());
+    notesAC.removeNote(*lone);
+    EXPECT_TRUE(lone->isDeleted());
 }
 
 // ---- Index views -----------------------------------------------------------------------------

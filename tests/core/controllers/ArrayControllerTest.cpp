@@ -1,6 +1,6 @@
 #include "core/controllers/ArrayController.h"
-#include "StoreTestSupport.h"
 #include "core/controllers/RecordContentSources.h"
+#include "support/StoreTestSupport.h"
 
 using namespace brivel;
 using namespace brivel::model;

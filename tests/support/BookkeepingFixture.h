@@ -61,10 +61,11 @@ private:
     NotificationCenter::Token m_token = 0;
 };
 
-struct OrderSpec {
-    OrderSpec(bool buy, std::int32_t numShares, double pricePerShare,
-              std::optional<std::string> description,
-              std::optional<double> commissionPaid = std::nullopt)
+// What the order list lets a user type into an order.
+struct OrderValues {
+    OrderValues(bool buy, std::int32_t numShares, double pricePerShare,
+                std::optional<std::string> description,
+                std::optional<double> commissionPaid = std::nullopt)
         : isBuy(buy), shares(numShares), price(pricePerShare), desc(std::move(description)),
           commission(commissionPaid) {}
     bool isBuy;
@@ -84,16 +85,17 @@ protected:
     model::Trade* newTrade() { return model::Trade::insertInManagedObjectContext(context.get()); }
 
     // Adds an order to the trade and types its values in, as the order list does.
-    model::Order* addOrder(model::Trade* trade, const OrderSpec& spec, Date date = Date(1000.0)) {
+    model::Order* addOrder(model::Trade* trade, const OrderValues& values,
+                           Date date = Date(1000.0)) {
         auto* o = model::Order::insertInManagedObjectContext(context.get());
         o->setDate(date);
         trade->addOrderObject(o);
-        o->setDesc(spec.desc);
-        o->setIsBuyValue(spec.isBuy);
-        o->setNumSharesValue(spec.shares);
-        o->setPriceValue(spec.price);
-        if (spec.commission)
-            o->setCommissionValue(*spec.commission);
+        o->setDesc(values.desc);
+        o->setIsBuyValue(values.isBuy);
+        o->setNumSharesValue(values.shares);
+        o->setPriceValue(values.price);
+        if (values.commission)
+            o->setCommissionValue(*values.commission);
         return o;
     }
 

@@ -1,38 +1,20 @@
-// brivel-cli csv parse / csv write, run as a separate process.
-#include "support/CliRun.h"
-#include "support/TempDir.h"
+// brivel-cli csv parse / csv write.
+#include "support/CliFixture.h"
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-#include <sys/wait.h>
-
-using brivel::test::CliRun;
-using brivel::test::readFile;
-using brivel::test::runProgram;
-using brivel::test::ScopedEnv;
-using brivel::test::TempDir;
-using brivel::test::writeFile;
-using nlohmann::json;
-
+namespace brivel::test {
 namespace {
 
-using Result = CliRun;
+using nlohmann::json;
 
-class CsvCli : public ::testing::Test {
+class CsvCommandsTest : public CliFixture {
 protected:
-    Result run(const std::vector<std::string>& args, const std::string& input = "") {
-        return runProgram(BRIVEL_CLI_PATH, args, m_dir.path(), input);
+    CliRun run(const std::vector<std::string>& args, const std::string& input = "") const {
+        return cli(args, input);
     }
-    std::string path(const std::string& name) const { return (m_dir / name).string(); }
-
-    TempDir m_dir;
-    ScopedEnv m_data{"XDG_DATA_HOME", (m_dir / "data").string()};
-    ScopedEnv m_config{"XDG_CONFIG_HOME", (m_dir / "config").string()};
+    std::string path(const std::string& name) const { return CliFixture::path(name).string(); }
 };
 
-} // namespace
-
-TEST_F(CsvCli, ParsePrintsTheLinesAsJson) {
+TEST_F(CsvCommandsTest, ParsePrintsTheLinesAsJson) {
     writeFile(path("in.csv"), "Trade #,Price\n1,\"$1,234.50\"\n2,\"said \"\"hi\"\"\nthen\"\n");
     const auto r = run({"csv", "parse", path("in.csv")});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -40,7 +22,7 @@ TEST_F(CsvCli, ParsePrintsTheLinesAsJson) {
                                                   ["2","said \"hi\"\nthen"]])"));
 }
 
-TEST_F(CsvCli, ParseReadsStandardInputWithDelimiterAndEncoding) {
+TEST_F(CsvCommandsTest, ParseReadsStandardInputWithDelimiterAndEncoding) {
     const auto dash = run({"csv", "parse", "--delimiter", ";", "-"}, "a;b,c\n");
     EXPECT_EQ(dash.status, 0) << dash.err;
     EXPECT_EQ(json::parse(dash.out), json::parse(R"([["a","b,c"]])"));
@@ -53,7 +35,7 @@ TEST_F(CsvCli, ParseReadsStandardInputWithDelimiterAndEncoding) {
     EXPECT_EQ(json::parse(le.out), json::parse(R"([["é","b"]])"));
 }
 
-TEST_F(CsvCli, ParseFailuresPrintTheErrorAsJsonAndExitOne) {
+TEST_F(CsvCommandsTest, ParseFailuresPrintTheErrorAsJsonAndExitOne) {
     const auto bad = run({"csv", "parse"}, "a,\"b\"c\n");
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(json::parse(bad.out),
@@ -67,14 +49,14 @@ TEST_F(CsvCli, ParseFailuresPrintTheErrorAsJsonAndExitOne) {
     EXPECT_EQ(json::parse(missing.out)["error"]["message"], "Unable to open file for reading");
 }
 
-TEST_F(CsvCli, UnusableOptionsAreUsageErrors) {
+TEST_F(CsvCommandsTest, UnusableOptionsAreUsageErrors) {
     EXPECT_EQ(run({"csv", "parse", "--delimiter", "##"}, "a").status, 2);
     EXPECT_EQ(run({"csv", "parse", "--encoding", "klingon"}, "a").status, 2);
     EXPECT_EQ(run({"csv", "write", "--atomic"}, "[]").status, 2);
     EXPECT_EQ(run({"csv", "write", "--delimiter", "\""}, "[]").status, 2);
 }
 
-TEST_F(CsvCli, WritePrintsCsvText) {
+TEST_F(CsvCommandsTest, WritePrintsCsvText) {
     const auto r = run({"csv", "write"}, R"([["a", "b,c", 1, 2.5, null], [], ["#x", "q\"q"]])");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "a,\"b,c\",1,2.5,\n\n\"#x\",\"q\"\"q\"\n");
@@ -85,7 +67,7 @@ TEST_F(CsvCli, WritePrintsCsvText) {
     EXPECT_EQ(empty.out, "");
 }
 
-TEST_F(CsvCli, WriteToFilesInPlaceOrAtomically) {
+TEST_F(CsvCommandsTest, WriteToFilesInPlaceOrAtomically) {
     writeFile(path("out.csv"), "old\n");
     EXPECT_EQ(run({"csv", "write", "-o", path("out.csv")}, R"([["a"]])").status, 0);
     EXPECT_EQ(readFile(path("out.csv")), "a\n");
@@ -98,7 +80,7 @@ TEST_F(CsvCli, WriteToFilesInPlaceOrAtomically) {
     EXPECT_EQ(json::parse(run({"csv", "parse", path("rt.csv")}).out), json::parse(lines));
 }
 
-TEST_F(CsvCli, WriteFailuresExitOneWithAMessage) {
+TEST_F(CsvCommandsTest, WriteFailuresExitOneWithAMessage) {
     const auto structure = run({"csv", "write", "-o", path("s.csv")}, R"([["a"], "b"])");
     EXPECT_EQ(structure.status, 1);
     EXPECT_EQ(structure.err, "brivel-cli: Invalid array structure\n");
@@ -112,3 +94,6 @@ TEST_F(CsvCli, WriteFailuresExitOneWithAMessage) {
     EXPECT_EQ(run({"csv", "write"}, R"({"a": 1})").status, 1);
     EXPECT_EQ(run({"csv", "write"}, "not json").status, 1);
 }
+
+} // namespace
+} // namespace brivel::test

@@ -1,9 +1,9 @@
 // A deleted trade's chart image files go when the deletion is saved, and not before: an undone
 // deletion, or one dropped by closing without saving, brings the trade back with its pictures.
 
+#include "core/model/ChartImageFiles.h"
 #include "core/controllers/TradeArrayController.h"
 #include "core/model/AccountStore.h"
-#include "core/model/ChartImageFiles.h"
 #include "core/platform/Clock.h"
 #include "core/platform/Prompter.h"
 #include "support/TempDir.h"

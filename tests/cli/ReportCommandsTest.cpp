@@ -1,10 +1,8 @@
 // brivel-cli report, run as a user would, on an account made through the CLI itself.
 
-#include "support/CliRun.h"
-#include "support/TempDir.h"
+#include "support/CliFixture.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 namespace brivel::test {
 namespace {
@@ -12,20 +10,8 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-class ReportCliTest : public ::testing::Test {
+class ReportCommandsTest : public CliFixture {
 protected:
-    TempDir temp;
-    ScopedEnv data{"XDG_DATA_HOME", (temp / "data").string()};
-    ScopedEnv config{"XDG_CONFIG_HOME", (temp / "config").string()};
-    ScopedEnv zone{"TZ", "America/New_York"};
-    ScopedEnv locale{"LC_ALL", "en_US.UTF-8"};
-
-    CliRun ok(const std::vector<std::string>& args) {
-        CliRun r = runProgram(BRIVEL_CLI_PATH, args, temp.path());
-        EXPECT_EQ(r.status, 0) << r.err;
-        return r;
-    }
-
     void makeJournal() {
         std::string log = ok({"journal", "add", "-a", "B0W1", "--date", "2024-03-04T09:30"}).id();
         ok({"notes", "add", "-a", "B0W1", "--log", log, "--ticker", "AAPL", "--comment",
@@ -40,7 +26,7 @@ protected:
     }
 };
 
-TEST_F(ReportCliTest, TextReportsOfTheJournalAndTheTradesAndTheEmptyReport) {
+TEST_F(ReportCommandsTest, TextReportsOfTheJournalAndTheTradesAndTheEmptyReport) {
     makeJournal();
     auto journal = ok({"report", "-a", "B0W1", "--type", "journal", "--from", "2024-03-01", "--to",
                        "2024-03-31"});
@@ -57,7 +43,23 @@ TEST_F(ReportCliTest, TextReportsOfTheJournalAndTheTradesAndTheEmptyReport) {
     EXPECT_EQ(empty.out, "Your query returned 0 results. Please check your query and try again.\n");
 }
 
-TEST_F(ReportCliTest, HtmlPageEscapesStoredTextAndGoesToTheChosenFile) {
+TEST_F(ReportCommandsTest, ABareEndDateTakesInTheWholeDayAnExplicitTimeIsTakenAsItIs) {
+    makeJournal(); // the trade is dated 2024-03-04 09:50, New York time
+    const std::string none =
+        "Your query returned 0 results. Please check your query and try again.\n";
+    auto day = ok(
+        {"report", "-a", "B0W1", "--type", "trades", "--from", "2024-03-04", "--to", "2024-03-04"});
+    EXPECT_THAT(day.out, HasSubstr("$190.00"));
+    auto before = ok({"report", "-a", "B0W1", "--type", "trades", "--from", "2024-03-04", "--to",
+                      "2024-03-04T09:49"});
+    EXPECT_EQ(before.out, none);
+    auto after = ok({"report", "-a", "B0W1", "--type", "trades", "--from", "2024-03-04T09:51",
+                     "--to", "2024-03-05"});
+    EXPECT_EQ(after.out, none) << "--from stays as given";
+    EXPECT_THAT(ok({"report", "--help"}).out, HasSubstr("23:59:59"));
+}
+
+TEST_F(ReportCommandsTest, HtmlPageEscapesStoredTextAndGoesToTheChosenFile) {
     makeJournal();
     auto file = temp / "notes.html";
     ok({"report", "-a", "B0W1", "--type", "notes", "--from", "2024-03-01", "--to", "2024-03-31",
@@ -67,16 +69,12 @@ TEST_F(ReportCliTest, HtmlPageEscapesStoredTextAndGoesToTheChosenFile) {
     EXPECT_THAT(page, Not(HasSubstr("<script>")));
 }
 
-TEST_F(ReportCliTest, BadInputIsAUsageErrorAndAnUnknownAccountAFailure) {
-    auto badType = runProgram(
-        BRIVEL_CLI_PATH,
-        {"report", "-a", "B0W1", "--type", "9", "--from", "2024-01-01", "--to", "2024-01-02"},
-        temp.path());
+TEST_F(ReportCommandsTest, BadInputIsAUsageErrorAndAnUnknownAccountAFailure) {
+    auto badType =
+        cli({"report", "-a", "B0W1", "--type", "9", "--from", "2024-01-01", "--to", "2024-01-02"});
     EXPECT_EQ(badType.status, 2);
-    auto unknown = runProgram(
-        BRIVEL_CLI_PATH,
-        {"report", "-a", "ZZZZ", "--type", "journal", "--from", "2024-01-01", "--to", "2024-01-02"},
-        temp.path());
+    auto unknown = cli({"report", "-a", "ZZZZ", "--type", "journal", "--from", "2024-01-01", "--to",
+                        "2024-01-02"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_THAT(unknown.err, ::testing::StartsWith("brivel-cli: "));
 }

@@ -1,9 +1,10 @@
 // How a trade keeps its closed state, profit, date and description list from its orders.
 
-#include "core/bookkeeping/BookkeepingFixture.h"
+#include "support/BookkeepingFixture.h"
 #include "support/TempDir.h"
 
 #include <cstdint>
+#include <gmock/gmock.h>
 #include <limits>
 
 namespace brivel::test {
@@ -16,99 +17,89 @@ using model::Trade;
 
 class TradeClosingTest : public BookkeepingTest {};
 
-TEST_F(TradeClosingTest, TradeWithoutCountedSharesIsOpenWithProfitZeroAndNoHint) {
-    Trade* empty = newTrade();
-    Trade* zeros = newTrade();
-    for (Trade* t : {empty, zeros}) {
+// A trade's orders and what its re-evaluation makes of them.
+struct ClosingCase {
+    const char* what;
+    std::vector<OrderValues> orders;
+    bool closed;
+    double profit;
+    bool hint; // "ShowTradeClosingHint" posted
+};
+
+TEST_F(TradeClosingTest, EachPositionMustBalanceByItsExactDescription) {
+    constexpr auto max = std::numeric_limits<std::int32_t>::max();
+    const std::optional<std::string> none;
+    const ClosingCase cases[] = {
+        {"no orders", {}, false, 0.0, false},
+        {"no counted shares",
+         {{true, 0, 10.0, "A", 1.0}, {false, 0, 12.0, "A"}},
+         false,
+         0.0,
+         false},
+        {"long, net of commissions",
+         {{true, 100, 10.0, "A", 5.0}, {false, 100, 12.0, "A", 5.0}},
+         true,
+         190.0,
+         false},
+        {"short", {{false, 100, 20.0, "S"}, {true, 100, 15.0, "S"}}, true, 500.0, false},
+        {"two positions",
+         {{true, 100, 10.0, "A", 1.0},
+          {false, 100, 11.0, "A", 1.0},
+          {true, 50, 20.0, "B", 1.0},
+          {false, 50, 19.0, "B", 1.0}},
+         true,
+         46.0,
+         false},
+        {"partial close", {{true, 100, 10.0, "A"}, {false, 60, 12.0, "A"}}, false, 0.0, false},
+        {"case differs", {{true, 100, 10.0, "A"}, {false, 100, 12.0, "a"}}, false, 0.0, true},
+        {"trailing space", {{true, 100, 10.0, "A"}, {false, 100, 12.0, "A "}}, false, 0.0, true},
+        {"absent vs empty", {{true, 100, 10.0, none}, {false, 100, 12.0, ""}}, false, 0.0, true},
+        {"both absent", {{true, 100, 10.0, none}, {false, 100, 12.0, none}}, true, 200.0, false},
+        // 4 x 2^30 shares are 2^32: wrapped to 32 bits that would read as balanced.
+        {"no wrap-around",
+         {{true, 1 << 30, 1.0, "A"},
+          {true, 1 << 30, 1.0, "A"},
+          {true, 1 << 30, 1.0, "A"},
+          {true, 1 << 30, 1.0, "A"}},
+         false,
+         0.0,
+         false},
+        {"largest counts",
+         {{true, max, 1.0, "A"},
+          {true, max, 1.0, "A"},
+          {false, max, 2.0, "A"},
+          {false, max, 2.0, "A"}},
+         true,
+         2.0 * max,
+         false},
+    };
+    for (const ClosingCase& c : cases) {
+        Trade* t = newTrade();
+        // Stale values from before: the re-evaluation must replace them.
         t->setIsClosedValue(true);
         t->setProfitValue(7.0);
+        for (const OrderValues& o : c.orders)
+            addOrder(t, o);
+        t->orderDidChange();
+        settle();
+        EXPECT_EQ(t->isClosed(), std::optional<bool>(c.closed)) << c.what;
+        EXPECT_EQ(t->profit().has_value(), true) << c.what;
+        EXPECT_DOUBLE_EQ(t->profitValue(), c.profit) << c.what;
+        EXPECT_EQ(hints.countFor(t) > 0, c.hint) << c.what;
+        EXPECT_FALSE(t->buyToOpen().has_value()) << c.what << ": the opening side plays no part";
     }
-    addOrder(zeros, {true, 0, 10.0, "A", 1.0});
-    addOrder(zeros, {false, 0, 12.0, "A"});
-    empty->orderDidChange();
-    settle();
-    for (Trade* t : {empty, zeros}) {
-        EXPECT_EQ(t->isClosed(), std::optional<bool>(false));
-        EXPECT_EQ(t->profit(), std::optional<double>(0.0));
-    }
-    EXPECT_TRUE(hints.senders.empty());
 }
 
-TEST_F(TradeClosingTest, BalancedPositionClosesWithNetProfitAfterCommissions) {
-    Trade* t = newTrade();
-    addOrder(t, {true, 100, 10.00, "A", 5.0});
-    addOrder(t, {false, 100, 12.00, "A", 5.0});
-    settle();
-    EXPECT_TRUE(t->isClosedValue());
-    EXPECT_DOUBLE_EQ(t->profitValue(), 190.0);
-}
-
-TEST_F(TradeClosingTest, ShortTradeComesOutTheSameWay) {
-    Trade* t = newTrade();
-    addOrder(t, {false, 100, 20.00, "S"});
-    addOrder(t, {true, 100, 15.00, "S"});
-    settle();
-    EXPECT_TRUE(t->isClosedValue());
-    EXPECT_DOUBLE_EQ(t->profitValue(), 500.0);
-    EXPECT_FALSE(t->buyToOpen().has_value()) << "the side that opened plays no part";
-}
-
-TEST_F(TradeClosingTest, DescriptionsDifferingInCaseBalanceOnlyInTotalAndPostTheHint) {
+TEST_F(TradeClosingTest, AnUnbalancedTotalPostsOneHintPerReevaluationFromTheTrade) {
     Trade* t = newTrade();
     addOrder(t, {true, 100, 10.0, "A"});
     addOrder(t, {false, 100, 12.0, "a"});
     settle();
-    EXPECT_FALSE(t->isClosedValue());
-    EXPECT_EQ(t->profitValue(), 0.0);
-    EXPECT_GT(hints.countFor(t), 0u);
-
-    // One re-evaluation, one notification, with the trade as its object.
     hints.senders.clear();
     t->orderDidChange();
     settle();
     ASSERT_EQ(hints.senders.size(), 1u);
     EXPECT_EQ(hints.senders.front(), static_cast<const void*>(t));
-}
-
-TEST_F(TradeClosingTest, DescriptionsMatchAsExactStrings) {
-    Trade* spaced = newTrade();
-    addOrder(spaced, {true, 100, 10.0, "A"});
-    addOrder(spaced, {false, 100, 12.0, "A "});
-    // An absent description and an empty one are different positions.
-    Trade* absentVsEmpty = newTrade();
-    addOrder(absentVsEmpty, {true, 100, 10.0, std::nullopt});
-    addOrder(absentVsEmpty, {false, 100, 12.0, ""});
-    Trade* bothAbsent = newTrade();
-    addOrder(bothAbsent, {true, 100, 10.0, std::nullopt});
-    addOrder(bothAbsent, {false, 100, 12.0, std::nullopt});
-    settle();
-    EXPECT_FALSE(spaced->isClosedValue());
-    EXPECT_GT(hints.countFor(spaced), 0u);
-    EXPECT_FALSE(absentVsEmpty->isClosedValue());
-    EXPECT_GT(hints.countFor(absentVsEmpty), 0u);
-    EXPECT_TRUE(bothAbsent->isClosedValue());
-    EXPECT_DOUBLE_EQ(bothAbsent->profitValue(), 200.0);
-}
-
-TEST_F(TradeClosingTest, PartialCloseStaysOpenWithoutHint) {
-    Trade* t = newTrade();
-    addOrder(t, {true, 100, 10.0, "A"});
-    addOrder(t, {false, 60, 12.0, "A"});
-    settle();
-    EXPECT_FALSE(t->isClosedValue());
-    EXPECT_EQ(t->profitValue(), 0.0);
-    EXPECT_EQ(hints.countFor(t), 0u);
-}
-
-TEST_F(TradeClosingTest, TwoBalancedPositionsCloseWithProfitOverAllOrders) {
-    Trade* t = newTrade();
-    addOrder(t, {true, 100, 10.0, "A", 1.0});
-    addOrder(t, {false, 100, 11.0, "A", 1.0});
-    addOrder(t, {true, 50, 20.0, "B", 1.0});
-    addOrder(t, {false, 50, 19.0, "B", 1.0});
-    settle();
-    EXPECT_TRUE(t->isClosedValue());
-    EXPECT_DOUBLE_EQ(t->profitValue(), 100.0 - 50.0 - 4.0);
 }
 
 TEST_F(TradeClosingTest, ZeroShareOrderWithCommissionKeepsTradeClosedAndCostsItsCommission) {
@@ -140,24 +131,6 @@ TEST_F(TradeClosingTest, ChangingASellSoThePositionNoLongerBalancesReopens) {
     settle();
     EXPECT_TRUE(t->isClosedValue());
     EXPECT_DOUBLE_EQ(t->profitValue(), 200.0);
-}
-
-TEST_F(TradeClosingTest, ShareCountsDoNotWrapAround) {
-    // Four buys of 2^30 shares total 2^32: wrapped to 32 bits that would read as balanced.
-    Trade* buysOnly = newTrade();
-    for (int i = 0; i < 4; ++i)
-        addOrder(buysOnly, {true, 1 << 30, 1.0, "A"});
-    Trade* largest = newTrade();
-    constexpr auto max = std::numeric_limits<std::int32_t>::max();
-    addOrder(largest, {true, max, 1.0, "A"});
-    addOrder(largest, {true, max, 1.0, "A"});
-    addOrder(largest, {false, max, 2.0, "A"});
-    addOrder(largest, {false, max, 2.0, "A"});
-    settle();
-    EXPECT_FALSE(buysOnly->isClosedValue());
-    EXPECT_EQ(hints.countFor(buysOnly), 0u);
-    EXPECT_TRUE(largest->isClosedValue());
-    EXPECT_DOUBLE_EQ(largest->profitValue(), 2.0 * max);
 }
 
 // ---- Deferral and observation ----------------------------------------------------------------
@@ -456,18 +429,29 @@ TEST_F(TradeLoadingTest, OrderWakingBeforeItsTradeWorksAsWell) {
     EXPECT_EQ(t->observedOrders().size(), 2u) << "the order set is followed again";
 }
 
-TEST_F(TradeLoadingTest, LoadedTradeWithoutOrdersLosesItsDateInMemoryOnly) {
+TEST_F(TradeLoadingTest, LoadedTradeWithoutOrdersKeepsItsDateThroughTheNextSave) {
     {
         auto file = openAccount();
         Trade::insertInManagedObjectContext(file.get())->setDate(Date(42.0));
         Error error;
         ASSERT_TRUE(file->save(&error)) << error.message();
     }
+    {
+        auto file = openAccount();
+        auto trades = Trade::fetchNewFetchRequest(file.get());
+        ASSERT_EQ(trades.size(), 1u);
+        EXPECT_EQ(trades.front()->date(), std::optional<Date>(Date(42.0)));
+        EXPECT_FALSE(file->hasChanges());
+        // Another change saved: the trade must come through it with its date.
+        Trade::insertInManagedObjectContext(file.get())->setDate(Date(50.0));
+        Error error;
+        ASSERT_TRUE(file->save(&error)) << error.message();
+    }
     auto file = openAccount();
-    auto trades = Trade::fetchNewFetchRequest(file.get());
-    ASSERT_EQ(trades.size(), 1u);
-    EXPECT_FALSE(trades.front()->date().has_value());
-    EXPECT_FALSE(file->hasChanges());
+    std::vector<std::optional<Date>> dates;
+    for (Trade* t : Trade::fetchNewFetchRequest(file.get()))
+        dates.push_back(t->date());
+    EXPECT_THAT(dates, ::testing::UnorderedElementsAre(Date(42.0), Date(50.0)));
 }
 
 TEST_F(TradeClosingTest, OnlyATransitionToClosedIsAnnounced) {

@@ -1,42 +1,21 @@
-// brivel-cli accounts, strategies and indices, run as a user would: a separate process with its
-// own XDG folders and no terminal on standard input.
-#include "AppTestSupport.h"
-#include "support/CliRun.h"
+// brivel-cli accounts, strategies and indices.
+#include "core/app/AppTestSupport.h"
+#include "support/CliFixture.h"
 
-#include <cstdio>
 #include <gmock/gmock.h>
-#include <nlohmann/json.hpp>
 #include <regex>
-#include <sys/wait.h>
 
-#ifndef BRIVEL_CLI_PATH
-#error "BRIVEL_CLI_PATH must name the brivel-cli executable"
-#endif
+namespace brivel::test {
+namespace {
 
-using brivel::test::readFile;
-using brivel::test::writeFile;
+namespace fs = std::filesystem;
 using nlohmann::json;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-namespace fs = std::filesystem;
 
-namespace {
+class AccountsCommandsTest : public CliFixture {};
 
-using brivel::test::CliRun;
-
-class CliAccountsTest : public brivel::test::AppEnvironment {
-protected:
-    CliRun cli(const std::vector<std::string>& args) const {
-        return brivel::test::runProgram(BRIVEL_CLI_PATH, args, m_temp.path());
-    }
-    json listJson(const std::string& what) const {
-        CliRun r = cli({what, "list", "--json"});
-        EXPECT_EQ(r.status, 0) << r.err;
-        return json::parse(r.out);
-    }
-};
-
-TEST_F(CliAccountsTest, AFirstRunPreparesTheSupportFolderAndListsTheFactoryAccount) {
+TEST_F(AccountsCommandsTest, AFirstRunPreparesTheSupportFolderAndListsTheFactoryAccount) {
     CliRun r = cli({"accounts", "list", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     json accounts = json::parse(r.out);
@@ -49,7 +28,7 @@ TEST_F(CliAccountsTest, AFirstRunPreparesTheSupportFolderAndListsTheFactoryAccou
     EXPECT_THAT(text.out, StartsWith("B0W1  open  "));
 }
 
-TEST_F(CliAccountsTest, NewRenameSetOpenAndDelete) {
+TEST_F(AccountsCommandsTest, NewRenameSetOpenAndDelete) {
     CliRun made = cli({"accounts", "new", "--name", "Swing account"});
     ASSERT_EQ(made.status, 0) << made.err;
     std::string code = made.out.substr(0, made.out.find('\n'));
@@ -74,7 +53,7 @@ TEST_F(CliAccountsTest, NewRenameSetOpenAndDelete) {
     EXPECT_EQ(listJson("accounts").size(), 1u);
 }
 
-TEST_F(CliAccountsTest, AnAccountIsNamedByCodeOrByAUniqueName) {
+TEST_F(AccountsCommandsTest, AnAccountIsNamedByCodeOrByAUniqueName) {
     CliRun unknown = cli({"accounts", "rename", "Nobody", "X"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_THAT(unknown.err, HasSubstr("\"Nobody\""));
@@ -88,14 +67,13 @@ TEST_F(CliAccountsTest, AnAccountIsNamedByCodeOrByAUniqueName) {
     EXPECT_EQ(cli({"accounts", "set-open", "B0W1", "maybe"}).status, 2);
 }
 
-TEST_F(CliAccountsTest, BackupAndRestoreBetweenTwoAccounts) {
+TEST_F(AccountsCommandsTest, BackupAndRestoreBetweenTwoAccounts) {
     ASSERT_EQ(cli({"accounts", "new", "--name", "Target"}).status, 0);
     writeFile(support() / "B0W1" / "chart.png", "a chart");
     const fs::path archive = scratch() / "b0w1.zip";
     CliRun backup = cli({"accounts", "backup", "B0W1", archive.string()});
     ASSERT_EQ(backup.status, 0) << backup.err;
-    EXPECT_THAT(brivel::test::zipEntryNames(archive),
-                ::testing::ElementsAre("chart.png", "database.brdb"));
+    EXPECT_THAT(zipEntryNames(archive), ::testing::ElementsAre("chart.png", "database.brdb"));
 
     CliRun refused = cli({"accounts", "restore", "Target", archive.string()});
     EXPECT_EQ(refused.status, 1);
@@ -119,7 +97,7 @@ TEST_F(CliAccountsTest, BackupAndRestoreBetweenTwoAccounts) {
     EXPECT_THAT(noAccountFolder.err, HasSubstr("Backup Failed!"));
 }
 
-TEST_F(CliAccountsTest, StrategiesAndIndicesAreEditedByPosition) {
+TEST_F(AccountsCommandsTest, StrategiesAndIndicesAreEditedByPosition) {
     json factory = listJson("strategies");
     ASSERT_FALSE(factory.empty());
 
@@ -145,7 +123,7 @@ TEST_F(CliAccountsTest, StrategiesAndIndicesAreEditedByPosition) {
     EXPECT_EQ(listJson("strategies"), after); // one list's edit leaves the other alone
 }
 
-TEST_F(CliAccountsTest, ACorruptPreferencesFileDoesNotStopACommand) {
+TEST_F(AccountsCommandsTest, ACorruptPreferencesFileDoesNotStopACommand) {
     fs::create_directories(prefsFile().parent_path());
     writeFile(prefsFile(), "{ broken");
     CliRun r = cli({"indices", "list", "--json"});
@@ -159,3 +137,4 @@ TEST_F(CliAccountsTest, ACorruptPreferencesFileDoesNotStopACommand) {
 }
 
 } // namespace
+} // namespace brivel::test

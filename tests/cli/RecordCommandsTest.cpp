@@ -1,19 +1,10 @@
 // brivel-cli trades, orders, journal, notes and barriers, run as a user would: a separate process
 // with its own XDG folders, no terminal on standard input, New York time.
 
-#include "support/CliRun.h"
-#include "support/TempDir.h"
+#include "support/CliFixture.h"
 
-#include <cstdlib>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 #include <regex>
-#include <sys/wait.h>
-
-#ifndef BRIVEL_CLI_PATH
-#error "BRIVEL_CLI_PATH must name the brivel-cli executable"
-#endif
 
 namespace brivel::test {
 namespace {
@@ -22,22 +13,8 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 using ::testing::StartsWith;
 
-class RecordCliTest : public ::testing::Test {
+class RecordCommandsTest : public CliFixture {
 protected:
-    CliRun cli(const std::vector<std::string>& args) const {
-        return runProgram(BRIVEL_CLI_PATH, args, temp.path());
-    }
-    // Runs a command that must succeed and returns what it printed.
-    CliRun ok(const std::vector<std::string>& args) const {
-        CliRun r = cli(args);
-        EXPECT_EQ(r.status, 0) << r.err;
-        return r;
-    }
-    json list(const std::string& what) const {
-        return json::parse(ok({what, "list", "-a", "B0W1", "--json"}).out);
-    }
-    fs::path accountFolder() const { return temp / "data" / "Brivel Trade Journal" / "B0W1"; }
-
     // A closed trade: buy 100 "A" at 10, sell 100 "A" at 12, commission 5 each.
     std::string closedTrade(std::string* sellId = nullptr) const {
         std::string trade = ok({"trades", "add", "-a", "B0W1", "--ticker", "AAPL", "--strategy",
@@ -55,14 +32,9 @@ protected:
             *sellId = sell;
         return trade;
     }
-
-    TempDir temp;
-    ScopedEnv data{"XDG_DATA_HOME", (temp / "data").string()};
-    ScopedEnv config{"XDG_CONFIG_HOME", (temp / "config").string()};
-    ScopedEnv zone{"TZ", "America/New_York"};
 };
 
-TEST_F(RecordCliTest, AddedOrdersReevaluateTheTradeBeforeTheSave) {
+TEST_F(RecordCommandsTest, AddedOrdersReevaluateTheTradeBeforeTheSave) {
     std::string trade = closedTrade();
     json trades = list("trades");
     ASSERT_EQ(trades.size(), 1u);
@@ -73,7 +45,8 @@ TEST_F(RecordCliTest, AddedOrdersReevaluateTheTradeBeforeTheSave) {
     EXPECT_EQ(t["profit"], 190.0);
     EXPECT_EQ(t["date"], "2024-03-01T09:31:00-05:00") << "the earliest order's date";
     EXPECT_EQ(t["tradeStrategy"], 0);
-    json strategies = json::parse(ok({"strategies", "list", "--json"}).out);
+    EXPECT_EQ(t["strategyStored"], true);
+    json strategies = listJson("strategies");
     EXPECT_EQ(t["strategy"], strategies[0]["strategy"]);
 
     ASSERT_EQ(t["orders"].size(), 2u);
@@ -91,7 +64,18 @@ TEST_F(RecordCliTest, AddedOrdersReevaluateTheTradeBeforeTheSave) {
     EXPECT_NE(t["chartImg"]["entryImg"], t["chartImg"]["exitImg"]);
 }
 
-TEST_F(RecordCliTest, ChangingAndDeletingOrdersReopensTheTrade) {
+TEST_F(RecordCommandsTest, ATradeWithNoStrategyStoredListsAsPositionZeroAsInTheReports) {
+    ok({"trades", "add", "-a", "B0W1", "--ticker", "MSFT", "--date", "2024-03-01T09:30"});
+    const std::string first = listJson("strategies")[0]["strategy"];
+    const json t = list("trades")[0];
+    EXPECT_EQ(t["tradeStrategy"], 0);
+    EXPECT_EQ(t["strategyStored"], false);
+    EXPECT_EQ(t["strategy"], first);
+    EXPECT_THAT(ok({"trades", "list", "-a", "B0W1"}).out,
+                ::testing::HasSubstr("  " + first + "  "));
+}
+
+TEST_F(RecordCommandsTest, ChangingAndDeletingOrdersReopensTheTrade) {
     std::string sell;
     closedTrade(&sell);
     ok({"orders", "set", "-a", "B0W1", sell, "--shares", "60"});
@@ -106,7 +90,7 @@ TEST_F(RecordCliTest, ChangingAndDeletingOrdersReopensTheTrade) {
     EXPECT_EQ(t["profit"], 0.0);
 }
 
-TEST_F(RecordCliTest, TradeDeletionNeedsYesAndTakesTheSavedTradesPictures) {
+TEST_F(RecordCommandsTest, TradeDeletionNeedsYesAndTakesTheSavedTradesPictures) {
     std::string trade = closedTrade();
     json t = list("trades")[0];
     const fs::path entry =
@@ -124,7 +108,7 @@ TEST_F(RecordCliTest, TradeDeletionNeedsYesAndTakesTheSavedTradesPictures) {
     EXPECT_FALSE(fs::exists(entry));
 }
 
-TEST_F(RecordCliTest, NewLogsCarryTheLevelsForwardAndStampTheirFirstNote) {
+TEST_F(RecordCommandsTest, NewLogsCarryTheLevelsForwardAndStampTheirFirstNote) {
     std::string first = ok({"journal", "add", "-a", "B0W1", "--date", "2024-03-01"}).id();
     ok({"barriers", "set", "-a", "B0W1", "--log", first, "--index", "DOW", "--support", "100",
         "--resistance", "120"});
@@ -150,7 +134,7 @@ TEST_F(RecordCliTest, NewLogsCarryTheLevelsForwardAndStampTheirFirstNote) {
     EXPECT_TRUE(sawDow);
 }
 
-TEST_F(RecordCliTest, NotesAreAddedChangedAndDeleted) {
+TEST_F(RecordCommandsTest, NotesAreAddedChangedAndDeleted) {
     std::string log = ok({"journal", "add", "-a", "B0W1", "--date", "2024-03-01T08:00"}).id();
     std::string note = ok({"notes", "add", "-a", "B0W1", "--log", log, "--ticker", "MSFT",
                            "--comment", "gap up", "--flag", "--time", "2024-03-01T15:00+01:00"})
@@ -173,7 +157,7 @@ TEST_F(RecordCliTest, NotesAreAddedChangedAndDeleted) {
     EXPECT_TRUE(list("journal").empty());
 }
 
-TEST_F(RecordCliTest, BadInputIsRefusedAndChangesNothing) {
+TEST_F(RecordCommandsTest, BadInputIsRefusedAndChangesNothing) {
     std::string trade = closedTrade();
     // Usage errors.
     for (const std::vector<std::string>& args :

@@ -1,19 +1,20 @@
-#include "core/csv/CSVHandler.h"
+#include "core/export/CSVHandler.h"
 
 #include "core/csv/CsvWriter.h"
 #include "core/model/Entities.h"
 #include "core/model/Order.h"
 #include "core/model/Trade.h"
+#include "core/platform/LocaleFormatter.h"
 #include "core/platform/SystemLog.h"
-#include "core/platform/UserLocale.h"
 
 #include <algorithm>
 #include <memory>
-#include <unicode/numfmt.h>
 
-namespace brivel::csv {
+namespace brivel::exporting {
 
 using namespace brivel::model;
+using csv::CsvValue;
+using csv::CsvWriter;
 
 namespace {
 
@@ -27,28 +28,10 @@ std::vector<store::ManagedObject*> fetchSorted(store::ObjectContext& context, co
     return context.executeFetchRequest(request, &error);
 }
 
-// The user's currency style, made fresh for each export so a changed locale is followed.
-class CurrencyText {
-public:
-    CurrencyText() {
-        UErrorCode status = U_ZERO_ERROR;
-        m_format.reset(icu::NumberFormat::createCurrencyInstance(userLocale(), status));
-        if (U_FAILURE(status))
-            m_format.reset();
-    }
-    std::string operator()(std::optional<double> value) const {
-        if (!value)
-            return {};
-        if (!m_format)
-            return CsvValue(*value).text();
-        icu::UnicodeString out;
-        m_format->format(*value, out);
-        return toUtf8(out);
-    }
-
-private:
-    std::unique_ptr<icu::NumberFormat> m_format;
-};
+// An amount in the user's currency style; nothing for an absent one.
+std::string currencyText(const LocaleFormatter& format, const std::optional<double>& value) {
+    return value ? format.currency(*value) : std::string();
+}
 
 std::optional<Error> finish(CsvWriter& writer) {
     writer.closeFile();
@@ -66,7 +49,7 @@ std::optional<Error> CSVHandler::writeTradesTo(const std::filesystem::path& path
     auto trades = fetchSorted(context, "Trade", "date");
     if (trades.empty())
         systemLog().log("CSVHandler: No trades to process");
-    CurrencyText currency;
+    const LocaleFormatter currency; // made for each export, so a changed locale is followed
     CsvWriter writer(path, false);
     writer.writeLineWithFields(
         std::vector<std::string>{"Trade #", "Order Date", "Ticker", "Description", "Buy/Sell",
@@ -75,9 +58,10 @@ std::optional<Error> CSVHandler::writeTradesTo(const std::filesystem::path& path
     for (auto* record : trades) {
         auto* trade = static_cast<Trade*>(record);
         ++number; // a trade without orders still uses up its number
+        // A trade with no strategy stored is at position 0, as everywhere else.
         std::optional<std::string> strategy;
-        if (m_strategies && trade->tradeStrategy())
-            strategy = m_strategies(*trade->tradeStrategy());
+        if (m_strategies)
+            strategy = m_strategies(trade->tradeStrategyValue());
         auto orders = trade->order();
         std::stable_sort(orders.begin(), orders.end(), [](Order* a, Order* b) {
             return store::compareValues(a->valueForKey("date"), b->valueForKey("date")) < 0;
@@ -89,8 +73,8 @@ std::optional<Error> CSVHandler::writeTradesTo(const std::filesystem::path& path
             writer.writeField(optionalValue(order->desc()));
             writer.writeField(order->isBuyValue() ? "Buy" : "Sell");
             writer.writeField(optionalValue(order->numShares()));
-            writer.writeField(currency(order->price()));
-            writer.writeField(currency(order->commission()));
+            writer.writeField(currencyText(currency, order->price()));
+            writer.writeField(currencyText(currency, order->commission()));
             writer.writeField(optionalValue(order->reason()));
             writer.writeField(optionalValue(strategy));
             writer.writeLine();
@@ -126,4 +110,4 @@ std::optional<Error> CSVHandler::writeJournalTo(const std::filesystem::path& pat
     return finish(writer);
 }
 
-} // namespace brivel::csv
+} // namespace brivel::exporting

@@ -1,4 +1,4 @@
-#include "core/csv/CSVHandler.h"
+#include "core/export/CSVHandler.h"
 #include "core/model/AccountStore.h"
 #include "core/model/Entities.h"
 #include "core/model/Order.h"
@@ -43,7 +43,7 @@ protected:
         t->addOrderObject(o);
         return o;
     }
-    std::string exportTrades(const csv::CSVHandler& handler) {
+    std::string exportTrades(const exporting::CSVHandler& handler) {
         auto path = dir / "trades.csv";
         EXPECT_FALSE(handler.writeTradesTo(path, ctx).has_value());
         return test::readFile(path);
@@ -64,11 +64,11 @@ std::optional<std::string> twoStrategies(std::int64_t p) {
 } // namespace
 
 TEST_F(CSVHandlerTest, EmptyAccountsGiveTheHeaderLineAndALogLine) {
-    auto trades = exportTrades(csv::CSVHandler(twoStrategies));
+    auto trades = exportTrades(exporting::CSVHandler(twoStrategies));
     EXPECT_EQ(trades, TradeHeader);
     EXPECT_TRUE(log.contains("CSVHandler: No trades to process"));
     auto path = dir / "journal.csv";
-    EXPECT_FALSE(csv::CSVHandler().writeJournalTo(path, ctx));
+    EXPECT_FALSE(exporting::CSVHandler().writeJournalTo(path, ctx));
     EXPECT_EQ(test::readFile(path), "Flagged,Log Date,Note Date/Time,Ticker,Comment\n");
     EXPECT_TRUE(log.contains("CSVHandler: No journal entries to process"));
 }
@@ -84,7 +84,7 @@ TEST_F(CSVHandlerTest, OneLinePerOrderNumberedInDateOrderWithCurrencyAndStrategy
     order(first, t0, "A", true, 100, 1000.25, 0.1);
     order(first, t0 + 60, "B", true, 0, 0);
 
-    auto text = exportTrades(csv::CSVHandler(twoStrategies));
+    auto text = exportTrades(exporting::CSVHandler(twoStrategies));
     EXPECT_EQ(text, std::string(TradeHeader) +
                         "1,2024-03-04 09:30:00 -0500,AAPL,A,Buy,100,\"$1,000.25\",$0.10,,"
                         "\"Pullback, long\"\n"
@@ -94,8 +94,18 @@ TEST_F(CSVHandlerTest, OneLinePerOrderNumberedInDateOrderWithCurrencyAndStrategy
                         "3,2024-03-06 09:30:00 -0500,MSFT,\"#1 short\",Sell,10,$400.00,,,\n");
 
     // Without a strategy list every Strategy field is empty.
-    auto plain = exportTrades(csv::CSVHandler());
+    auto plain = exportTrades(exporting::CSVHandler());
     EXPECT_NE(plain.find("\"$1,234.50\",$1.00,,\n"), std::string::npos);
+}
+
+TEST_F(CSVHandlerTest, ATradeWithNoStrategyStoredIsAtPositionZeroAsInTheReports) {
+    auto* t = Trade::insertInManagedObjectContext(&ctx);
+    t->setTicker(std::string("AAPL"));
+    t->setDate(Date(1709562600));
+    order(t, 1709562600, "A", true, 1, 1);
+    const std::string text = exportTrades(exporting::CSVHandler(twoStrategies));
+    EXPECT_EQ(text.substr(text.find('\n') + 1),
+              "1,2024-03-04 09:30:00 -0500,AAPL,A,Buy,1,$1.00,,,Breakout\n");
 }
 
 TEST_F(CSVHandlerTest, JournalLinesPerNoteWithFlagsAndQuotedComments) {
@@ -114,7 +124,7 @@ TEST_F(CSVHandlerTest, JournalLinesPerNoteWithFlagsAndQuotedComments) {
     Log::insertInManagedObjectContext(&ctx)->setDate(Date(1709562600 - 86400)); // no notes
 
     auto path = dir / "journal.csv";
-    ASSERT_FALSE(csv::CSVHandler().writeJournalTo(path, ctx));
+    ASSERT_FALSE(exporting::CSVHandler().writeJournalTo(path, ctx));
     EXPECT_EQ(test::readFile(path),
               "Flagged,Log Date,Note Date/Time,Ticker,Comment\n"
               ",2024-03-04 09:30:00 -0500,2024-03-04 09:30:00 -0500,AAPL,gap up\n"
@@ -124,7 +134,7 @@ TEST_F(CSVHandlerTest, JournalLinesPerNoteWithFlagsAndQuotedComments) {
 TEST_F(CSVHandlerTest, AnUnwritablePlaceIsReportedNotSilentlyIgnored) {
     auto* t = trade("AAPL", 0, 0);
     order(t, 0, "A", true, 1, 1);
-    auto error = csv::CSVHandler().writeTradesTo(dir / "missing-folder" / "trades.csv", ctx);
+    auto error = exporting::CSVHandler().writeTradesTo(dir / "missing-folder" / "trades.csv", ctx);
     ASSERT_TRUE(error.has_value());
     EXPECT_FALSE(error->message().empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "missing-folder"));

@@ -12,7 +12,7 @@ namespace brivel::store {
 class ObjectContext;
 }
 
-namespace brivel::csv {
+namespace brivel::exporting {
 
 // Writes the trades or the journal of one account to a CSV file.
 class CSVHandler {
@@ -37,4 +37,4 @@ private:
     StrategyLookup m_strategies;
 };
 
-} // namespace brivel::csv
+} // namespace brivel::exporting

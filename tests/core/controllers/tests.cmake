@@ -1,0 +1,3 @@
+brivel_add_gtest(brivel-controllers-tests
+    SOURCES core/controllers/ArrayControllerTest.cpp core/controllers/RecordRulesTest.cpp
+    DEPS brivel-core-controllers)
