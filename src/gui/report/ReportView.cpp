@@ -1,7 +1,7 @@
 #include "gui/report/ReportView.h"
 
 #ifndef Q_MOC_RUN
-#include "core/app/AtomicFile.h"
+#include "core/platform/AtomicFile.h"
 #include "core/app/StrategyNames.h"
 #include "core/report/DefaultReportDates.h"
 #include "core/report/HtmlRenderer.h"
@@ -342,7 +342,7 @@ bool ReportView::eventFilter(QObject* watched, QEvent* event) {
 
 bool ReportView::writeFile(const QString& path, const QByteArray& bytes) {
     Error error;
-    if (app::AtomicFile::write(
+    if (AtomicFile::write(
             path.toStdString(),
             std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size())), &error))
         return true;

@@ -1,6 +1,6 @@
 #include "gui/views/trade/ChartImageWell.h"
 
-#include "core/app/AtomicFile.h"
+#include "core/platform/AtomicFile.h"
 #include "core/model/ChartImageFiles.h"
 #include "core/model/Entities.h"
 #include "core/platform/Prompter.h"
@@ -182,7 +182,7 @@ bool ChartImageWell::writeImageToFile(const QImage& image) {
     Error error;
     bool written =
         !bytes.isEmpty() &&
-        app::AtomicFile::write(
+        AtomicFile::write(
             std::filesystem::path(path->toStdString()),
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), &error);
     if (!written) {
