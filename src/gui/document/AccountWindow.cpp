@@ -173,7 +173,8 @@ void AccountWindow::updateFromDocument() {
         if (auto* trade = dynamic_cast<model::Trade*>(object); trade && !trade->isClosedValue())
             ++open;
     }
-    m_status->setText(tr("%n trade(s), %1 open", nullptr, static_cast<int>(trades)).arg(open) +
+    const QString count = trades == 1 ? tr("1 trade") : tr("%1 trades").arg(trades);
+    m_status->setText(tr("%1, %2 open").arg(count).arg(open) +
                       (edited ? tr(" · unsaved changes") : QString()));
 }
 
