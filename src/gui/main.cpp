@@ -1,5 +1,6 @@
 #include "core/app/Preferences.h"
 #include "core/app/SupportFolder.h"
+#include "core/platform/ProcessHeap.h"
 #include "gui/app/AppController.h"
 #include "gui/app/QtDialogs.h"
 #include "gui/app/Screenshooter.h"
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv) {
     using namespace brivel;
+    tuneHeapForLargeAccounts();
     QApplication application(argc, argv);
     QApplication::setApplicationName("Brivel Trade Journal");
     QApplication::setOrganizationName("Brivel");
