@@ -116,7 +116,7 @@ void RatingPrompt::answer(int returnCode) {
     const QUrl url(QString::fromStdString(*address));
     m_open(url);
     // The second opening comes two seconds later without blocking the interface meanwhile.
-    QTimer::singleShot(2000, this, [this, url] { m_open(url); });
+    QTimer::singleShot(2000, Qt::PreciseTimer, this, [this, url] { m_open(url); });
 }
 
 } // namespace brivel::gui
