@@ -9,3 +9,10 @@ target_link_libraries(brivel-stats-cli-bench PRIVATE brivel-bench-generator)
 target_compile_definitions(brivel-stats-cli-bench PRIVATE BRIVEL_CLI_PATH="$<TARGET_FILE:brivel-cli>")
 add_dependencies(brivel-stats-cli-bench brivel-cli)
 brivel_warnings(brivel-stats-cli-bench)
+
+# The statistics view's refresh after one edit (offscreen).
+if(TARGET brivel-gui-lib)
+    add_executable(brivel-stats-view-bench stats/StatsViewBench.cpp)
+    target_link_libraries(brivel-stats-view-bench PRIVATE brivel-bench-generator brivel-gui-lib)
+    brivel_warnings(brivel-stats-view-bench)
+endif()
