@@ -1,8 +1,10 @@
 // stats: performance figures, equity curve and daily results of an account's closed trades.
 
 #include "cli/AccountResolution.h"
+#include "cli/CliOptions.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/DateInput.h"
 #include "cli/RecordJson.h"
 #include "core/app/StrategyNames.h"
 #include "core/csv/CsvWriter.h"
@@ -30,25 +32,6 @@ struct StatsOptions {
     std::optional<std::string> from, to, strategy, ticker, by, csvFile;
     bool json = false;
 };
-
-const CLI::Validator InputDate(
-    [](std::string& text) {
-        return parseInputDate(text) ? std::string()
-                                    : "not a date: YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS][Z|+HH:MM]";
-    },
-    "DATE");
-
-// The end of a range: a bare date means the whole day.
-std::optional<Date> rangeEnd(const std::string& text, const stats::LocalCalendar& calendar) {
-    const auto date = parseInputDate(text);
-    if (!date || text.size() != 10)
-        return date;
-    const auto day = calendar.dayOf(*date);
-    const auto next =
-        stats::LocalCalendar::civilFromDays(stats::LocalCalendar::daysFromCivil(day) + 1);
-    // The last representable moment of the day: a close at 23:59:59.5 still belongs to it.
-    return calendar.startOfDay(next).addingSeconds(-0.001);
-}
 
 json optionalNumber(const std::optional<double>& v) {
     return v ? json(*v) : json(nullptr);
@@ -232,7 +215,7 @@ void runStats(const StatsOptions& o) {
     if (o.from)
         filter.from = parseInputDate(*o.from); // checked by the option's validator
     if (o.to)
-        filter.to = rangeEnd(*o.to, statistics.calendar());
+        filter.to = parseRangeEnd(*o.to); // checked by the option's validator
     if (o.strategy) {
         filter.strategy = stats::strategyPosition(*o.strategy, names);
         if (!filter.strategy)
@@ -282,10 +265,10 @@ void registerStatsCommands(CLI::App& app) {
     auto o = std::make_shared<StatsOptions>();
     auto* cmd = app.add_subcommand("stats", "Performance figures, equity curve and daily results");
     cmd->footer(helpText());
-    cmd->add_option("-a,--account", o->account, "The account: folder code or name")->required();
-    cmd->add_option("--from", o->from, "Begin of the range (included)")->check(InputDate);
+    addAccountOption(cmd, o->account);
+    cmd->add_option("--from", o->from, "Begin of the range (included)")->check(dateText());
     cmd->add_option("--to", o->to, "End of the range (included; a bare date: the whole day)")
-        ->check(InputDate);
+        ->check(dateText());
     cmd->add_option("--strategy", o->strategy, "Only this strategy: its name or position");
     cmd->add_option("--ticker", o->ticker,
                     "Ticker pattern: case and accents ignored, * and ? as wildcards");
