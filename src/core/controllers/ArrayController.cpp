@@ -20,7 +20,9 @@ void SelectionProxy::setValueForKey(const Value& value, std::string_view key) {
         o->setValueForKey(value, key);
 }
 
-bool SelectionProxy::isEmpty() const { return m_controller.selectedObjects().empty(); }
+bool SelectionProxy::isEmpty() const {
+    return m_controller.selectedObjects().empty();
+}
 
 ArrayController::ArrayController(std::unique_ptr<ContentSource> source) {
     if (source)
@@ -61,14 +63,14 @@ bool ArrayController::before(const KeyValueCoding& a, const KeyValueCoding& b) c
 
 void ArrayController::reloadContent() {
     each([](auto& l) { l.aboutToReset(); });
-    std::vector<KeyValueCoding*> content = m_source ? m_source->objects() : std::vector<KeyValueCoding*>{};
+    std::vector<KeyValueCoding*> content =
+        m_source ? m_source->objects() : std::vector<KeyValueCoding*>{};
     m_arranged.clear();
     for (auto* o : content)
         if (accepts(*o))
             m_arranged.push_back(o);
     if (!m_sort.empty())
-        std::stable_sort(m_arranged.begin(), m_arranged.end(),
-                         [this](auto* a, auto* b) { return before(*a, *b); });
+        sortArranged();
     std::set<KeyValueCoding*> kept;
     for (auto* o : m_arranged)
         if (m_selected.count(o))
@@ -80,9 +82,40 @@ void ArrayController::reloadContent() {
         notifySelection();
 }
 
-void ArrayController::rearrangeObjects() { reloadContent(); }
+void ArrayController::sortArranged() {
+    // Each sort value is read once per object rather than twice per comparison: a list of a
+    // hundred thousand trades sorts in a fraction of the time.
+    const std::size_t keys = m_sort.size();
+    std::vector<Value> values;
+    values.reserve(m_arranged.size() * keys);
+    for (auto* o : m_arranged)
+        for (const auto& d : m_sort)
+            values.push_back(o->valueForKeyPath(d.keyPath));
+    std::vector<std::size_t> order(m_arranged.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        for (std::size_t k = 0; k < keys; ++k) {
+            int c = store::compareValues(values[a * keys + k], values[b * keys + k]);
+            if (c != 0)
+                return m_sort[k].ascending ? c < 0 : c > 0;
+        }
+        return false;
+    });
+    std::vector<KeyValueCoding*> sorted;
+    sorted.reserve(order.size());
+    for (std::size_t i : order)
+        sorted.push_back(m_arranged[i]);
+    m_arranged = std::move(sorted);
+}
 
-void ArrayController::handleReset() { reloadContent(); }
+void ArrayController::rearrangeObjects() {
+    reloadContent();
+}
+
+void ArrayController::handleReset() {
+    reloadContent();
+}
 
 void ArrayController::setFilterPredicate(std::optional<Predicate> predicate) {
     m_filter = std::move(predicate);
@@ -98,11 +131,10 @@ void ArrayController::handleInserted(const std::vector<KeyValueCoding*>& objects
     for (auto* o : objects) {
         if (!accepts(*o) || std::find(m_arranged.begin(), m_arranged.end(), o) != m_arranged.end())
             continue;
-        auto pos = m_sort.empty() ? m_arranged.end()
-                                  : std::upper_bound(m_arranged.begin(), m_arranged.end(), o,
-                                                     [this](auto* a, auto* b) {
-                                                         return before(*a, *b);
-                                                     });
+        auto pos = m_sort.empty()
+                       ? m_arranged.end()
+                       : std::upper_bound(m_arranged.begin(), m_arranged.end(), o,
+                                          [this](auto* a, auto* b) { return before(*a, *b); });
         auto row = static_cast<std::size_t>(pos - m_arranged.begin());
         each([row](auto& l) { l.aboutToInsertRows(row, row); });
         m_arranged.insert(m_arranged.begin() + static_cast<std::ptrdiff_t>(row), o);
@@ -144,7 +176,9 @@ void ArrayController::handleChanged(KeyValueCoding* object) {
     each([row](auto& l) { l.rowsChanged(row, row); });
 }
 
-KeyValueCoding* ArrayController::newObject() { return m_source ? m_source->newObject() : nullptr; }
+KeyValueCoding* ArrayController::newObject() {
+    return m_source ? m_source->newObject() : nullptr;
+}
 
 void ArrayController::addObject(KeyValueCoding* object) {
     if (!object || !m_source)
@@ -162,7 +196,9 @@ KeyValueCoding* ArrayController::add() {
     return object;
 }
 
-void ArrayController::remove() { removeObjects(selectedObjects()); }
+void ArrayController::remove() {
+    removeObjects(selectedObjects());
+}
 
 void ArrayController::removeObjects(const std::vector<KeyValueCoding*>& objects) {
     if (objects.empty() || !m_source)
