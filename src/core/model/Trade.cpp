@@ -256,9 +256,15 @@ void Trade::calculateProfit() {
         profit = o->isBuyValue() ? profit - value : profit + value;
         profit -= o->commissionValue();
     }
-    DerivedChanges derived(owningContext());
-    setIsClosedValue(true);
-    setProfitValue(profit);
+    const bool wasClosed = isClosedValue();
+    {
+        DerivedChanges derived(owningContext());
+        setIsClosedValue(true);
+        setProfitValue(profit);
+    }
+    if (!wasClosed)
+        if (store::ObjectContext* context = managedObjectContext())
+            context->notificationCenter().post(TradeDidClose, static_cast<const void*>(this));
 }
 
 void Trade::descListUpdate() {

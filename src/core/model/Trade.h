@@ -13,6 +13,9 @@ namespace brivel::model {
 // its shares bought and sold do in total: the descriptions of two matching orders most likely
 // differ by a typing error.
 inline constexpr const char* ShowTradeClosingHint = "ShowTradeClosingHint";
+// Posted on the context's notification center, object the trade, when a re-evaluation closes a
+// trade that was open (not when loading or undo restores a closed one).
+inline constexpr const char* TradeDidClose = "TradeDidClose";
 
 // A trade: follows its orders to keep its closed state, profit and date.
 //
