@@ -70,8 +70,7 @@ void ArrayController::reloadContent() {
         if (accepts(*o))
             m_arranged.push_back(o);
     if (!m_sort.empty())
-        std::stable_sort(m_arranged.begin(), m_arranged.end(),
-                         [this](auto* a, auto* b) { return before(*a, *b); });
+        sortArranged();
     std::set<KeyValueCoding*> kept;
     for (auto* o : m_arranged)
         if (m_selected.count(o))
@@ -81,6 +80,33 @@ void ArrayController::reloadContent() {
     each([](auto& l) { l.reset(); });
     if (selectionChanged)
         notifySelection();
+}
+
+void ArrayController::sortArranged() {
+    // Each sort value is read once per object rather than twice per comparison: a list of a
+    // hundred thousand trades sorts in a fraction of the time.
+    const std::size_t keys = m_sort.size();
+    std::vector<Value> values;
+    values.reserve(m_arranged.size() * keys);
+    for (auto* o : m_arranged)
+        for (const auto& d : m_sort)
+            values.push_back(o->valueForKeyPath(d.keyPath));
+    std::vector<std::size_t> order(m_arranged.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        for (std::size_t k = 0; k < keys; ++k) {
+            int c = store::compareValues(values[a * keys + k], values[b * keys + k]);
+            if (c != 0)
+                return m_sort[k].ascending ? c < 0 : c > 0;
+        }
+        return false;
+    });
+    std::vector<KeyValueCoding*> sorted;
+    sorted.reserve(order.size());
+    for (std::size_t i : order)
+        sorted.push_back(m_arranged[i]);
+    m_arranged = std::move(sorted);
 }
 
 void ArrayController::rearrangeObjects() {

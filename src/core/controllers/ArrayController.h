@@ -106,6 +106,8 @@ protected:
 
 private:
     void installHandlers();
+    // Orders m_arranged by the sort descriptors, keeping the order of equal objects.
+    void sortArranged();
 
     std::unique_ptr<ContentSource> m_source;
     std::vector<KeyValueCoding*> m_arranged;

@@ -48,6 +48,17 @@ void RecordCellDelegate::setToggle(int column, Toggle toggle) {
     m_toggles[column] = std::move(toggle);
 }
 
+void RecordCellDelegate::setAlignment(int column, Qt::Alignment alignment) {
+    m_alignment[column] = alignment;
+}
+
+void RecordCellDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                         const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (auto it = m_alignment.find(index.column()); it != m_alignment.end())
+        option->displayAlignment = it->second;
+}
+
 const std::string* RecordCellDelegate::keyAt(const QModelIndex& index) const {
     if (index.column() < 0 || static_cast<std::size_t>(index.column()) >= m_keys.size())
         return nullptr;

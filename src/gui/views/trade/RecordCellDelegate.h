@@ -28,6 +28,7 @@ public:
     // Text offered while typing in a column, asked for when the editor opens.
     void setCompletions(int column, std::function<QStringList()> provider);
     void setToggle(int column, Toggle toggle);
+    void setAlignment(int column, Qt::Alignment alignment);
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
@@ -37,12 +38,16 @@ public:
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
 
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
 private:
     const std::string* keyAt(const QModelIndex& index) const;
 
     std::vector<std::string> m_keys;
     std::map<int, std::function<QStringList()>> m_completions;
     std::map<int, Toggle> m_toggles;
+    std::map<int, Qt::Alignment> m_alignment;
 };
 
 } // namespace brivel::gui

@@ -39,7 +39,8 @@ TradeClosingHintPanel::TradeClosingHintPanel(app::TradeClosingHint& hint, QWidge
     row->addStretch();
     row->addWidget(buttons);
     layout->addLayout(row);
-    resize(460, 230);
+    resize(520, 300);
+    setMinimumSize(360, 220);
     setTradeClosingHintMsg();
 }
 
@@ -69,6 +70,7 @@ void TradeClosingHintPanel::setTradeClosingHintMsg() {
     // The link covers the run without its full stop.
     cursor.insertText(QStringLiteral("visit our support topic"), link);
     cursor.insertText(QStringLiteral("."), body);
+    m_message->moveCursor(QTextCursor::Start);
 }
 
 void TradeClosingHintPanel::showEvent(QShowEvent* event) {

@@ -119,6 +119,8 @@ void TradeRowDelegate::paintText(QPainter* painter, const QStyleOptionViewItem& 
     QVariant align = index.data(Qt::TextAlignmentRole);
     Qt::Alignment alignment =
         align.isValid() ? Qt::Alignment(align.toInt()) : (Qt::AlignLeft | Qt::AlignVCenter);
+    if (auto it = m_alignment.find(index.column()); it != m_alignment.end())
+        alignment = it->second;
     painter->setPen(color);
     painter->setFont(option.font);
     painter->drawText(area, static_cast<int>(alignment | Qt::AlignVCenter),
@@ -127,6 +129,10 @@ void TradeRowDelegate::paintText(QPainter* painter, const QStyleOptionViewItem& 
 
 void TradeRowDelegate::setEditingDelegate(int column, QAbstractItemDelegate* delegate) {
     m_editing[column] = delegate;
+}
+
+void TradeRowDelegate::setAlignment(int column, Qt::Alignment alignment) {
+    m_alignment[column] = alignment;
 }
 
 QAbstractItemDelegate* TradeRowDelegate::editingDelegate(const QModelIndex& index) const {

@@ -39,6 +39,8 @@ public:
     // Editing of a column goes to another delegate (the strategy pop-up, typed text); painting
     // stays here, so the row gradient runs through every column.
     void setEditingDelegate(int column, QAbstractItemDelegate* delegate);
+    // Text columns that hold numbers underneath (a strategy position) still read from the left.
+    void setAlignment(int column, Qt::Alignment alignment);
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
@@ -56,6 +58,7 @@ private:
 
     QTableView* m_view;
     std::map<int, QAbstractItemDelegate*> m_editing;
+    std::map<int, Qt::Alignment> m_alignment;
 };
 
 } // namespace brivel::gui

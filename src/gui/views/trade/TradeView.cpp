@@ -166,10 +166,13 @@ void TradeView::buildTradeList() {
     auto* painter = static_cast<TradeRowDelegate*>(m_tradeTV->itemDelegate());
     painter->setEditingDelegate(2, new StrategyDelegate(strategyNames, m_tradeTV));
     painter->setEditingDelegate(0, new RecordCellDelegate(keys, m_tradeTV));
+    painter->setAlignment(2, Qt::AlignLeft | Qt::AlignVCenter);
+    painter->setAlignment(3, Qt::AlignLeft | Qt::AlignVCenter);
     auto* header = m_tradeTV->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setStretchLastSection(true);
-    const int widths[] = {90, 100, 150, 70, 110, 70, 80};
+    // The strategy takes the room left; the numbers keep their width at the right end.
+    header->setSectionResizeMode(2, QHeaderView::Stretch);
+    const int widths[] = {90, 100, 150, 70, 110, 70, 90};
     for (int c = 0; c < 7; ++c)
         m_tradeTV->setColumnWidth(c, widths[c]);
 }
@@ -199,14 +202,17 @@ void TradeView::buildOrderTable() {
     m_orderTV->setEditTriggers(QAbstractItemView::DoubleClicked |
                                QAbstractItemView::EditKeyPressed |
                                QAbstractItemView::AnyKeyPressed);
+    m_orderTV->setWordWrap(false);
     m_orderTV->verticalHeader()->hide();
     m_orderTV->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_orderTV->verticalHeader()->setDefaultSectionSize(m_orderTV->fontMetrics().height() + 8);
     m_orderTV->horizontalHeader()->setStretchLastSection(true);
     auto* delegate = new RecordCellDelegate(keys, m_orderTV);
     delegate->setCompletions(1, [this] { return orderDescriptions(); });
     delegate->setToggle(2, {tr("Buy"), tr("Sell"), [this] { isBuyClick(); }});
+    delegate->setAlignment(2, Qt::AlignCenter);
     m_orderTV->setItemDelegate(delegate);
-    const int widths[] = {140, 160, 50, 70, 80, 90};
+    const int widths[] = {130, 130, 45, 60, 75, 85};
     for (int c = 0; c < 6; ++c)
         m_orderTV->setColumnWidth(c, widths[c]);
 }

@@ -124,6 +124,8 @@ void fill(TradeTestAccount& account, gui::TradeView& view) {
     trade(account, view, "COIN", 1, -1, {{true, 200, 181.4, "Long"}});
     trade(account, view, "PLTR", 0, -0.5, {{true, 500, 21.3, "Long"}, {false, 200, 22.1, "Long"}});
     account.settle();
+    // As the account would open: sorted by the bookkeeping's final dates and states.
+    view.tradeAC().rearrangeObjects();
 }
 
 void save(QWidget& w, const QString& path) {
