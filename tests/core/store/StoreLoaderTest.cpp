@@ -1,5 +1,5 @@
 #include "core/store/StoreLoader.h"
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 
 #include <string>
 
