@@ -12,7 +12,9 @@ void registerTradeCommands(CLI::App& app);    // trades, orders
 void registerJournalCommands(CLI::App& app);  // journal, notes, barriers
 void registerReportCommands(CLI::App& app);   // report
 void registerExportCommands(CLI::App& app);   // export
+void registerImportCommands(CLI::App& app);   // import trades
 void registerCsvCommands(CLI::App& app);      // csv parse, csv write
+void registerStatsCommands(CLI::App& app);    // stats
 
 // The start-up preparation every command runs first (factory preferences, older folder, default
 // account); opens no account.

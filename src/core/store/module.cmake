@@ -2,6 +2,7 @@
 brivel_core_module(store
     SOURCES store/Value.cpp store/KeyValueCoding.cpp store/Predicate.cpp
             store/EntityDescription.cpp store/ManagedObject.cpp store/UndoManager.cpp
-            store/ObjectContext.cpp store/SqliteStore.cpp
+            store/ObjectContext.cpp store/SqliteStore.cpp store/StoreLoader.cpp
+            store/RecordArena.cpp
     DEPS brivel-core-platform
     PRIVATE_DEPS SQLite::SQLite3 fmt::fmt)

@@ -1,6 +1,7 @@
 brivel_add_gtest(brivel-store-tests
     SOURCES core/store/StoreFileTest.cpp core/store/ObjectContextTest.cpp
-            core/store/PredicateTest.cpp core/store/ParallelLoadTest.cpp
+            core/store/PredicateTest.cpp
+            core/store/RecordArenaTest.cpp core/store/StoreLoaderTest.cpp
     DEPS brivel-core-model SQLite::SQLite3)
 
 # The crash test runs a writer process and kills it at random moments.

@@ -1,0 +1,5 @@
+# The rating prompt: counts uses and significant events, decides when to ask for a rating.
+brivel_core_module(rating
+    SOURCES rating/RatingPrompt.cpp
+    DEPS brivel-core-app
+    PRIVATE_DEPS nlohmann_json::nlohmann_json fmt::fmt)
