@@ -7,6 +7,7 @@ packages=(
     libsqlite3-dev sqlite3 libicu-dev nlohmann-json3-dev libcli11-dev libfmt-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     zip unzip xvfb xauth locales poppler-utils
+    appstream desktop-file-utils libqt6svg6
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -6,7 +6,6 @@
 #include "core/model/Trade.h"
 #endif
 #include "gui/ArrayControllerModel.h"
-#include "gui/MainWindow.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -19,7 +18,6 @@ class ArrayControllerModelTest : public QObject {
 private slots:
     void followsInsertsEditsAndRemovalsOfTheController();
     void editsGoThroughTheRecordAndUndo();
-    void mainWindowStarts();
 };
 
 void ArrayControllerModelTest::followsInsertsEditsAndRemovalsOfTheController() {
@@ -75,13 +73,6 @@ void ArrayControllerModelTest::editsGoThroughTheRecordAndUndo() {
     ctx.undoManager().undo();
     QCOMPARE(o->numSharesValue(), 100);
     QVERIFY(!o->reason().has_value());
-}
-
-void ArrayControllerModelTest::mainWindowStarts() {
-    gui::MainWindow w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.windowTitle(), QStringLiteral("Brivel Trade Journal"));
 }
 
 QTEST_MAIN(ArrayControllerModelTest)

@@ -4,5 +4,5 @@ brivel_core_module(import
             import/ColumnMatcher.cpp import/DuplicateIndex.cpp import/BrivelTradeReader.cpp
             import/ExecutionGrouper.cpp import/ExecutionReader.cpp import/ImportFileReader.cpp
             import/ImportedTradeSource.cpp import/TradeImporter.cpp
-    DEPS brivel-core-app brivel-core-controllers brivel-core-csv
+    DEPS brivel-core-app brivel-core-controllers brivel-core-csv ICU::uc ICU::i18n
     PRIVATE_DEPS fmt::fmt)

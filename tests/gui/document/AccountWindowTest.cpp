@@ -1,0 +1,114 @@
+#include "DocumentTestSupport.h"
+
+#include "core/model/Trade.h"
+#include "gui/document/AccountWindow.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QStackedWidget>
+#include <QtTest>
+
+using namespace brivel;
+using namespace brivel::test;
+
+class AccountWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { fx = std::make_unique<DocumentFixture>(); }
+    void cleanup() { fx.reset(); }
+
+    void opensOnTheJournal();
+    void switchingSetsTheButtons_data();
+    void switchingSetsTheButtons();
+    void anEditThatCannotBeCommittedKeepsTheView();
+    void unsavedChangesMarkAndUndoCommands();
+    void geometryIsRememberedPerAccount();
+
+private:
+    static std::vector<bool> checkedStates(gui::AccountWindow& w) {
+        std::vector<bool> out;
+        for (QAction* a : w.viewActions())
+            out.push_back(a->isChecked());
+        return out;
+    }
+    std::unique_ptr<DocumentFixture> fx;
+};
+
+void AccountWindowTest::opensOnTheJournal() {
+    auto document = fx->openDefault();
+    auto& w = document->window();
+    QCOMPARE(w.views().size(), std::size_t(3));
+    QCOMPARE(w.currentViewIndex(), 0);
+    QCOMPARE(w.findChild<QStackedWidget*>("viewStack")->currentWidget(), w.views()[0]);
+    QCOMPARE(checkedStates(w), (std::vector<bool>{true, false, false}));
+    QCOMPARE(w.viewActions()[0]->text(), QStringLiteral("Journal"));
+}
+
+void AccountWindowTest::switchingSetsTheButtons_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<std::vector<bool>>("states");
+    QTest::newRow("journal") << 0 << std::vector<bool>{true, false, false};
+    QTest::newRow("trade") << 1 << std::vector<bool>{false, true, false};
+    QTest::newRow("report") << 2 << std::vector<bool>{false, false, true};
+}
+
+void AccountWindowTest::switchingSetsTheButtons() {
+    QFETCH(int, index);
+    QFETCH(std::vector<bool>, states);
+    auto document = fx->openDefault();
+    auto& w = document->window();
+    w.changeViewController(2);
+    w.viewActions()[static_cast<std::size_t>(index)]->trigger();
+    QCOMPARE(w.currentViewIndex(), index);
+    QCOMPARE(checkedStates(w), states);
+    // A tag with no view changes nothing.
+    QVERIFY(!w.changeViewController(7));
+    QCOMPARE(checkedStates(w), states);
+}
+
+void AccountWindowTest::anEditThatCannotBeCommittedKeepsTheView() {
+    auto document = fx->openDefault();
+    auto& w = document->window();
+    static_cast<RefusingView*>(w.views()[0])->refuse = true;
+    w.viewActions()[1]->trigger();
+    QCOMPARE(w.currentViewIndex(), 0);
+    QCOMPARE(checkedStates(w), (std::vector<bool>{true, false, false}));
+    static_cast<RefusingView*>(w.views()[0])->refuse = false;
+    QVERIFY(w.changeViewController(1));
+    QCOMPARE(w.currentViewIndex(), 1);
+}
+
+void AccountWindowTest::unsavedChangesMarkAndUndoCommands() {
+    auto document = fx->openDefault();
+    auto& w = document->window();
+    QVERIFY(!w.isWindowModified());
+    QVERIFY(!w.undoAction()->isEnabled());
+    model::Trade::insertInManagedObjectContext(&document->context());
+    QCoreApplication::processEvents();
+    QVERIFY(w.isWindowModified());
+    QVERIFY(w.undoAction()->isEnabled());
+    QVERIFY(!w.redoAction()->isEnabled());
+
+    w.undoAction()->trigger();
+    QCOMPARE(document->context().registeredObjects("Trade").size(), std::size_t(0));
+    QVERIFY(w.redoAction()->isEnabled());
+    w.redoAction()->trigger();
+    QCOMPARE(document->context().registeredObjects("Trade").size(), std::size_t(1));
+
+    QVERIFY(document->saveDocument());
+    QVERIFY(!w.isWindowModified());
+}
+
+void AccountWindowTest::geometryIsRememberedPerAccount() {
+    {
+        auto document = fx->openDefault();
+        document->window().show();
+        document->window().setGeometry(40, 50, 777, 555);
+        QVERIFY(document->close());
+    }
+    auto document = fx->openDefault();
+    QCOMPARE(document->window().size(), QSize(777, 555));
+}
+
+QTEST_MAIN(AccountWindowTest)
+#include "AccountWindowTest.moc"
