@@ -1,12 +1,17 @@
 #include "core/app/Preferences.h"
 #include "core/app/SupportFolder.h"
+#include "core/model/Trade.h"
+#include "core/platform/Clock.h"
+#include "core/platform/NotificationCenter.h"
 #include "core/platform/ProcessHeap.h"
+#include "core/rating/RatingPrompt.h"
 #include "gui/app/AppController.h"
 #include "gui/app/QtDialogs.h"
 #include "gui/app/Screenshooter.h"
 #include "gui/app/SingleInstance.h"
 #include "gui/app/StartupProbe.h"
 #include "gui/app/ViewFactories.h"
+#include "gui/rating/RatingPrompt.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -39,9 +44,21 @@ int main(int argc, char** argv) {
     gui::StartupProbe probe(controller);
     controller.applicationDidFinishLaunching();
     probe.started();
+
+    // Each launch is a use; each trade that closes, in any open account, a significant event.
+    SystemClock clock;
+    gui::RatingPrompt rating(preferences, clock, [] { return QApplication::activeWindow(); });
+    if (!probing)
+        rating.core().appLaunched();
+    const auto closedToken = NotificationCenter::defaultCenter().addObserver(
+        model::TradeDidClose, nullptr, [&rating](const std::string&, const void*) {
+            rating.core().userDidSignificantEvent(true);
+        });
     gui::Screenshooter screenshots(controller);
     screenshots.start();
     if (const QStringList databases = request.filter(".brdb"); !databases.isEmpty())
         controller.handleRequest(databases);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    NotificationCenter::defaultCenter().removeObserver(closedToken);
+    return status;
 }

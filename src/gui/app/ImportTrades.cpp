@@ -1,12 +1,16 @@
 #include "gui/app/ImportTrades.h"
 
+#include "gui/document/AccountDocument.h"
+#include "gui/import/ImportTradesDialog.h"
+
 namespace brivel::gui {
 
-// Not wired to the import dialog yet: the menu item stays disabled.
 bool isImportTradesAvailable() {
-    return false;
+    return true;
 }
 
-void importTrades(AccountDocument&, QWidget*) {}
+void importTrades(AccountDocument& document, QWidget* window) {
+    showImportTradesDialog(document.environment(), window);
+}
 
 } // namespace brivel::gui

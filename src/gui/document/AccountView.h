@@ -14,6 +14,8 @@ public:
     // Commits the edit in progress, if any. False when it cannot be committed (a refused value):
     // the window then beeps and stays where it is.
     virtual bool commitEditing() { return true; }
+    // The account window is closing for good (after its save prompt, or closed outright).
+    virtual void windowWillClose() {}
 };
 
 } // namespace brivel::gui

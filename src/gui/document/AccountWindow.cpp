@@ -208,6 +208,8 @@ void AccountWindow::closeEvent(QCloseEvent* event) {
     }
     saveWindowState();
     event->accept();
+    for (AccountView* view : m_views)
+        view->windowWillClose();
     m_document.windowDidClose();
 }
 

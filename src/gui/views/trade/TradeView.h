@@ -42,7 +42,7 @@ public:
     controllers::OrderArrayController& orderAC() { return *m_orderAC; }
     // The account window closes: the pictures of deletions that stand go for good. The
     // destructor does the same.
-    void accountWindowWillClose() { m_keeper.windowWillClose(); }
+    void windowWillClose() override { m_keeper.windowWillClose(); }
 
     // Commands.
     void addTrade();

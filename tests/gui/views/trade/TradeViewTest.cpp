@@ -323,7 +323,7 @@ private slots:
         account.prompter.queueAnswer(true);
         view->deleteTrade();
         QVERIFY(account.context->save(&error));
-        view->accountWindowWillClose();
+        view->windowWillClose();
         view.reset();
         QVERIFY(!fs::exists(entry));
         QVERIFY(!fs::exists(account.folder() / model::ChartImageFileKeeper::FolderName));
