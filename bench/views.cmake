@@ -1,5 +1,5 @@
 # The trade view on a large generated account, offscreen (needs the desktop application's library).
-if(TARGET brivel-gui-lib)
+if(BRIVEL_BUILD_GUI)
     add_executable(brivel-trade-view-bench views/TradeViewBench.cpp)
     target_link_libraries(brivel-trade-view-bench PRIVATE brivel-bench-generator brivel-gui-lib)
     brivel_warnings(brivel-trade-view-bench)

@@ -87,12 +87,13 @@ std::optional<Date> parseRangeEnd(std::string_view text) {
     const std::optional<Date> start = parseInputDate(text);
     if (!start || text.size() != 10)
         return start;
-    // One second before the next day's midnight: a day of 23 or 25 hours ends at 23:59:59 too.
+    // The last millisecond before the next day's midnight, so that 23:59:59 and any fraction of
+    // it are in; a day of 23 or 25 hours ends there too.
     const int year = std::stoi(std::string(text.substr(0, 4)));
     const int month = std::stoi(std::string(text.substr(5, 2)));
     const int day = std::stoi(std::string(text.substr(8, 2)));
     const std::optional<Date> next = localMidnight(year, month, day + 1);
-    return next ? std::optional<Date>(Date(next->secondsSince1970 - 1.0)) : start;
+    return next ? std::optional<Date>(next->addingSeconds(-0.001)) : start;
 }
 
 } // namespace brivel::cli

@@ -12,8 +12,8 @@ namespace brivel::cli {
 // is none of them or names no real day or time.
 std::optional<Date> parseInputDate(std::string_view text);
 
-// The end of a range (--to): a bare date means the whole day, up to 23:59:59 local time, as the
-// report view's end date; a time given is taken as it is.
+// The end of a range (--to): a bare date means the whole day, up to and including 23:59:59 local
+// time, as the report view's end date; a time given is taken as it is.
 std::optional<Date> parseRangeEnd(std::string_view text);
 
 } // namespace brivel::cli

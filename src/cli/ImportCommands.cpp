@@ -2,12 +2,13 @@
 // through the same record rules as typing the orders.
 
 #include "cli/AccountResolution.h"
+#include "cli/CliOptions.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "core/import/TradeImporter.h"
 #include "core/model/AccountStore.h"
 #include "core/platform/Clock.h"
-#include "core/platform/UserLocale.h"
+#include "core/platform/LocaleFormatter.h"
 #include "core/store/UndoManager.h"
 
 #include <CLI/CLI.hpp>
@@ -15,7 +16,6 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <unicode/numfmt.h>
 
 namespace brivel::cli {
 
@@ -31,15 +31,7 @@ struct ImportCliOptions {
 };
 
 std::string money(double value) {
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::NumberFormat> f(icu::NumberFormat::createInstance(userLocale(), status));
-    if (U_FAILURE(status) || !f)
-        return fmt::format("{:.2f}", value);
-    f->setMinimumFractionDigits(2);
-    f->setMaximumFractionDigits(2);
-    icu::UnicodeString out;
-    f->format(value, out);
-    return toUtf8(out);
+    return LocaleFormatter().number(value);
 }
 
 std::string describe(const import::BadLine& bad) {
@@ -152,7 +144,7 @@ void registerImportCommands(CLI::App& app) {
     auto o = std::make_shared<ImportCliOptions>();
     auto* cmd = app.add_subcommand("import", "Import trades from a CSV file into an account");
     cmd->add_option("what", o->what, "trades")->required()->check(CLI::IsMember({"trades"}));
-    cmd->add_option("-a,--account", o->account, "Account folder code or unique name")->required();
+    addAccountOption(cmd, o->account);
     cmd->add_option("file", o->file, "The CSV file: a trade export or a broker's executions")
         ->required();
     cmd->add_option("--format", o->format,

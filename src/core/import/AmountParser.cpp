@@ -24,7 +24,8 @@ std::string_view trimmed(std::string_view text) {
 
 AmountParser::AmountParser() {
     UErrorCode status = U_ZERO_ERROR;
-    m_currency.reset(icu::NumberFormat::createCurrencyInstance(userLocale(), status));
+    m_currency.reset(
+        icu::NumberFormat::createCurrencyInstance(userLocale(LocaleCategory::Monetary), status));
     if (U_FAILURE(status))
         m_currency.reset();
 }

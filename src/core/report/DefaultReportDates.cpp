@@ -9,8 +9,8 @@ namespace brivel::report {
 
 std::optional<ReportDateRange> defaultReportDates(Date now) {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Calendar> calendar(
-        icu::Calendar::createInstance(userTimeZone().release(), userLocale(), status));
+    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(
+        userTimeZone().release(), userLocale(LocaleCategory::Time), status));
     if (U_FAILURE(status) || !calendar)
         return std::nullopt;
 

@@ -77,9 +77,10 @@ const Definition Definitions[] = {
 } // namespace
 
 StatsFormatter::StatsFormatter() : m_formats(std::make_unique<Formats>()) {
-    const icu::Locale locale = userLocale();
+    const icu::Locale locale = userLocale(LocaleCategory::Numeric);
     UErrorCode status = U_ZERO_ERROR;
-    m_formats->money = made(icu::NumberFormat::createCurrencyInstance(locale, status));
+    m_formats->money = made(
+        icu::NumberFormat::createCurrencyInstance(userLocale(LocaleCategory::Monetary), status));
     status = U_ZERO_ERROR;
     m_formats->percent = made(icu::NumberFormat::createPercentInstance(locale, status));
     if (m_formats->percent)
@@ -95,10 +96,11 @@ StatsFormatter::StatsFormatter() : m_formats(std::make_unique<Formats>()) {
     if (m_formats->count)
         m_formats->count->setMaximumFractionDigits(0);
     m_formats->dateTime.reset(icu::DateFormat::createDateTimeInstance(
-        icu::DateFormat::kShort, icu::DateFormat::kShort, locale));
+        icu::DateFormat::kShort, icu::DateFormat::kShort, userLocale(LocaleCategory::Time)));
     if (m_formats->dateTime)
         m_formats->dateTime->adoptTimeZone(userTimeZone().release());
-    m_formats->day.reset(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, locale));
+    m_formats->day.reset(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium,
+                                                             userLocale(LocaleCategory::Time)));
     if (m_formats->day)
         m_formats->day->adoptTimeZone(icu::TimeZone::getGMT()->clone());
 }

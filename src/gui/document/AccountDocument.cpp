@@ -3,7 +3,7 @@
 #include "core/app/AccountRecord.h"
 #include "core/app/PreferenceKeys.h"
 #include "core/app/StrategyNames.h"
-#include "core/csv/CSVHandler.h"
+#include "core/export/CSVHandler.h"
 #include "core/model/AccountStore.h"
 #include "core/platform/SystemLog.h"
 #include "gui/document/AccountWindow.h"
@@ -165,7 +165,7 @@ void AccountDocument::exportCsv(bool trades) {
     if (!path)
         return;
     app::Preferences& preferences = m_services.preferences;
-    csv::CSVHandler handler([&preferences](std::int64_t position) {
+    exporting::CSVHandler handler([&preferences](std::int64_t position) {
         return app::strategyNameAt(preferences.arrayForKey(app::prefkeys::ArrayOfStrategies),
                                    position);
     });

@@ -1,8 +1,8 @@
 #include "gui/report/ReportView.h"
 
 #ifndef Q_MOC_RUN
-#include "core/platform/AtomicFile.h"
 #include "core/app/StrategyNames.h"
+#include "core/platform/AtomicFile.h"
 #include "core/report/DefaultReportDates.h"
 #include "core/report/HtmlRenderer.h"
 #include "core/report/ReportSnapshot.h"
@@ -342,9 +342,9 @@ bool ReportView::eventFilter(QObject* watched, QEvent* event) {
 
 bool ReportView::writeFile(const QString& path, const QByteArray& bytes) {
     Error error;
-    if (AtomicFile::write(
-            path.toStdString(),
-            std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size())), &error))
+    if (AtomicFile::write(path.toStdString(),
+                          std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size())),
+                          &error))
         return true;
     m_env.prompter.alert("The report could not be saved.",
                          error.message().empty() ? path.toStdString() : error.message());

@@ -3,7 +3,7 @@
 #include "core/app/PreferenceKeys.h"
 #include "core/app/Preferences.h"
 #include "core/app/StrategyNames.h"
-#include "core/csv/CSVHandler.h"
+#include "core/export/CSVHandler.h"
 #include "core/import/TradeImporter.h"
 #include "core/model/AccountStore.h"
 #include "core/model/Order.h"
@@ -65,7 +65,7 @@ importFile(const std::filesystem::path& file, const import::ImportOptions& optio
 }
 
 std::string exportTrades(const std::filesystem::path& file) {
-    csv::CSVHandler handler([this](std::int64_t position) {
+    exporting::CSVHandler handler([this](std::int64_t position) {
         return app::strategyNameAt(prefs.arrayForKey(app::prefkeys::ArrayOfStrategies), position);
     });
     EXPECT_FALSE(handler.writeTradesTo(file, *context).has_value());

@@ -1,8 +1,8 @@
 #include "gui/views/trade/ChartImageWell.h"
 
-#include "core/platform/AtomicFile.h"
 #include "core/model/ChartImageFiles.h"
 #include "core/model/Entities.h"
+#include "core/platform/AtomicFile.h"
 #include "core/platform/Prompter.h"
 #include "core/platform/SystemLog.h"
 

@@ -1,16 +1,9 @@
 // brivel-cli import trades, run as a user would: a separate process with its own XDG folders, no
 // terminal on standard input, New York time.
 
-#include "support/CliRun.h"
-#include "support/TempDir.h"
+#include "support/CliFixture.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
-#ifndef BRIVEL_CLI_PATH
-#error "BRIVEL_CLI_PATH must name the brivel-cli executable"
-#endif
 
 namespace brivel::test {
 namespace {
@@ -25,18 +18,10 @@ const char* Fills = "Date,Symbol,Side,Quantity,Price,Commission\n"
                     "2024-03-01 09:40,AAPL,sell,100,12,1\n"
                     "2024-03-01 09:45,MSFT,buy,20,19,1\n";
 
-class ImportCliTest : public ::testing::Test {
+class ImportCommandsTest : public CliFixture {
 protected:
     void SetUp() override { ok({"accounts", "list"}); } // makes the default account B0W1
 
-    CliRun cli(const std::vector<std::string>& args) const {
-        return runProgram(BRIVEL_CLI_PATH, args, temp.path());
-    }
-    CliRun ok(const std::vector<std::string>& args) const {
-        CliRun r = cli(args);
-        EXPECT_EQ(r.status, 0) << r.err;
-        return r;
-    }
     json importJson(const fs::path& file, std::vector<std::string> extra = {}) const {
         std::vector<std::string> args = {"import", "trades", "-a", "B0W1", file.string(), "--json"};
         args.insert(args.end(), extra.begin(), extra.end());
@@ -48,15 +33,9 @@ protected:
     fs::path database() const {
         return temp / "data" / "Brivel Trade Journal" / "B0W1" / "database.brdb";
     }
-
-    TempDir temp;
-    ScopedEnv data{"XDG_DATA_HOME", (temp / "data").string()};
-    ScopedEnv config{"XDG_CONFIG_HOME", (temp / "config").string()};
-    ScopedEnv zone{"TZ", "America/New_York"};
-    ScopedEnv locale{"LC_ALL", "en_US.UTF-8"};
 };
 
-TEST_F(ImportCliTest, ImportsExecutionsAndSummarisesThem) {
+TEST_F(ImportCommandsTest, ImportsExecutionsAndSummarisesThem) {
     writeFile(temp / "fills.csv", Fills);
     json s = importJson(temp / "fills.csv");
     EXPECT_EQ(s["dryRun"], false);
@@ -87,7 +66,7 @@ TEST_F(ImportCliTest, ImportsExecutionsAndSummarisesThem) {
     EXPECT_EQ(trades().size(), 4u);
 }
 
-TEST_F(ImportCliTest, DryRunWritesNothing) {
+TEST_F(ImportCommandsTest, DryRunWritesNothing) {
     writeFile(temp / "fills.csv", Fills);
     const std::string before = readFile(database());
     CliRun r = ok({"import", "trades", "-a", "B0W1", (temp / "fills.csv").string(), "--dry-run"});
@@ -98,7 +77,7 @@ TEST_F(ImportCliTest, DryRunWritesNothing) {
     EXPECT_TRUE(trades().empty());
 }
 
-TEST_F(ImportCliTest, ABadLineStopsTheImportWithItsNumber) {
+TEST_F(ImportCommandsTest, ABadLineStopsTheImportWithItsNumber) {
     writeFile(temp / "bad.csv", "Date,Symbol,Side,Quantity,Price\n"
                                 "2024-03-01,AAPL,buy,100,10\n"
                                 "2024-03-01,AAPL,hold,100,12\n");
@@ -116,7 +95,7 @@ TEST_F(ImportCliTest, ABadLineStopsTheImportWithItsNumber) {
     EXPECT_EQ(s["skippedLines"][0]["value"], "hold");
 }
 
-TEST_F(ImportCliTest, TheTradeExportComesBackIdentical) {
+TEST_F(ImportCommandsTest, TheTradeExportComesBackIdentical) {
     writeFile(temp / "fills.csv", Fills);
     importJson(temp / "fills.csv");
     ok({"strategies", "add", "Swing, intraday"});
@@ -130,7 +109,7 @@ TEST_F(ImportCliTest, TheTradeExportComesBackIdentical) {
     EXPECT_EQ(readFile(temp / "second.csv"), readFile(temp / "first.csv"));
 }
 
-TEST_F(ImportCliTest, UsageErrorsExitWithTwoAndFailuresWithOne) {
+TEST_F(ImportCommandsTest, UsageErrorsExitWithTwoAndFailuresWithOne) {
     writeFile(temp / "fills.csv", Fills);
     EXPECT_EQ(
         cli({"import", "trades", "-a", "B0W1", (temp / "fills.csv").string(), "--map", "price"})

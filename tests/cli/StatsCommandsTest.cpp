@@ -1,11 +1,8 @@
 // brivel-cli stats, run as a user would, on an account made through the CLI itself.
 
-#include "support/CliRun.h"
-#include "support/TempDir.h"
+#include "support/CliFixture.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 #include <set>
 
 namespace brivel::test {
@@ -15,22 +12,8 @@ using nlohmann::json;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-class StatsCliTest : public ::testing::Test {
+class StatsCommandsTest : public CliFixture {
 protected:
-    TempDir temp;
-    ScopedEnv data{"XDG_DATA_HOME", (temp / "data").string()};
-    ScopedEnv config{"XDG_CONFIG_HOME", (temp / "config").string()};
-    ScopedEnv zone{"TZ", "America/New_York"};
-    ScopedEnv locale{"LC_ALL", "en_US.UTF-8"};
-
-    CliRun run(const std::vector<std::string>& args) {
-        return runProgram(BRIVEL_CLI_PATH, args, temp.path());
-    }
-    CliRun ok(const std::vector<std::string>& args) {
-        CliRun r = run(args);
-        EXPECT_EQ(r.status, 0) << r.err;
-        return r;
-    }
     json stats(std::vector<std::string> args) {
         args.insert(args.begin(), {"stats", "-a", "B0W1"});
         args.push_back("--json");
@@ -60,7 +43,7 @@ protected:
     }
 };
 
-TEST_F(StatsCliTest, JsonHasExactlyTheDocumentedKeysAndFigures) {
+TEST_F(StatsCommandsTest, JsonHasExactlyTheDocumentedKeysAndFigures) {
     makeTrades();
     const json s = stats({});
     std::set<std::string> keys;
@@ -91,7 +74,7 @@ TEST_F(StatsCliTest, JsonHasExactlyTheDocumentedKeysAndFigures) {
                                           {"date":"2024-03-05","netProfit":-110.0,"trades":1}])"));
 }
 
-TEST_F(StatsCliTest, FiltersRangeEndsAndBreakdowns) {
+TEST_F(StatsCommandsTest, FiltersRangeEndsAndBreakdowns) {
     makeTrades();
     struct Case {
         std::vector<std::string> args;
@@ -120,7 +103,7 @@ TEST_F(StatsCliTest, FiltersRangeEndsAndBreakdowns) {
     EXPECT_DOUBLE_EQ(by["breakdown"][1]["averageLoss"].get<double>(), -110);
 }
 
-TEST_F(StatsCliTest, NoCountedTradeGivesNullsNotZeroDivisions) {
+TEST_F(StatsCommandsTest, NoCountedTradeGivesNullsNotZeroDivisions) {
     const json s = stats({});
     EXPECT_EQ(s["trades"], 0);
     for (const char* key : {"winRate", "averageWin", "profitFactor", "expectancy", "payoffRatio",
@@ -129,7 +112,7 @@ TEST_F(StatsCliTest, NoCountedTradeGivesNullsNotZeroDivisions) {
     EXPECT_EQ(s["equity"], json::array());
 }
 
-TEST_F(StatsCliTest, TextSummaryInTheUserLocale) {
+TEST_F(StatsCommandsTest, TextSummaryInTheUserLocale) {
     makeTrades();
     const auto text = ok({"stats", "-a", "B0W1", "--by", "ticker"}).out;
     EXPECT_THAT(text, HasSubstr("Statistics of My Account (B0W1)"));
@@ -145,7 +128,7 @@ TEST_F(StatsCliTest, TextSummaryInTheUserLocale) {
     EXPECT_THAT(de, HasSubstr("80,00"));
 }
 
-TEST_F(StatsCliTest, CsvWritesTheBreakdownTable) {
+TEST_F(StatsCommandsTest, CsvWritesTheBreakdownTable) {
     makeTrades();
     const auto file = temp / "by-day.csv";
     const auto r = ok({"stats", "-a", "B0W1", "--by", "weekday", "--csv", file.string()});
@@ -157,11 +140,11 @@ TEST_F(StatsCliTest, CsvWritesTheBreakdownTable) {
     EXPECT_THAT(csv, HasSubstr("\nTuesday,1,0,1,0,0.0000,"));
 }
 
-TEST_F(StatsCliTest, UsageErrorsAndFailures) {
-    EXPECT_EQ(run({"stats", "-a", "B0W1", "--by", "year"}).status, 2);
-    EXPECT_EQ(run({"stats", "-a", "B0W1", "--csv", (temp / "x.csv").string()}).status, 2);
-    EXPECT_EQ(run({"stats", "-a", "B0W1", "--from", "March"}).status, 2);
-    const auto strategy = run({"stats", "-a", "B0W1", "--strategy", "Scalping"});
+TEST_F(StatsCommandsTest, UsageErrorsAndFailures) {
+    EXPECT_EQ(cli({"stats", "-a", "B0W1", "--by", "year"}).status, 2);
+    EXPECT_EQ(cli({"stats", "-a", "B0W1", "--csv", (temp / "x.csv").string()}).status, 2);
+    EXPECT_EQ(cli({"stats", "-a", "B0W1", "--from", "March"}).status, 2);
+    const auto strategy = cli({"stats", "-a", "B0W1", "--strategy", "Scalping"});
     EXPECT_EQ(strategy.status, 1);
     EXPECT_THAT(strategy.err, HasSubstr("no strategy \"Scalping\""));
     const auto help = ok({"stats", "--help"}).out;
