@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "core/platform/ProcessHeap.h"
 
 #include <CLI/CLI.hpp>
 #include <clocale>
@@ -11,6 +12,7 @@
 #endif
 
 int main(int argc, char** argv) {
+    brivel::tuneHeapForLargeAccounts();
     std::setlocale(LC_ALL, "");
     CLI::App app{"Brivel Trade Journal: the command-line front end", "brivel-cli"};
     app.set_version_flag("--version", std::string("brivel-cli ") + BRIVEL_VERSION);
@@ -20,7 +22,9 @@ int main(int argc, char** argv) {
     brivel::cli::registerRecordCommands(app);
     brivel::cli::registerReportCommands(app);
     brivel::cli::registerExportCommands(app);
+    brivel::cli::registerImportCommands(app);
     brivel::cli::registerCsvCommands(app);
+    brivel::cli::registerStatsCommands(app);
 
     try {
         app.parse(argc, argv);

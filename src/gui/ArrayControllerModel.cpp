@@ -1,5 +1,7 @@
 #include "gui/ArrayControllerModel.h"
 
+#include "core/store/ManagedObject.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <stdexcept>
@@ -46,6 +48,32 @@ Value valueFromText(const QString& text, const Value& like) {
         return Value::string(text.toStdString());
     }
 }
+
+namespace {
+
+Value emptyValueOfAttribute(const controllers::KeyValueCoding& object, const std::string& key) {
+    const auto* record = dynamic_cast<const store::ManagedObject*>(&object);
+    if (!record)
+        return Value();
+    for (const auto& a : record->entity().attributes) {
+        if (a.name != key)
+            continue;
+        switch (a.type) {
+        case store::AttributeType::Int16:
+        case store::AttributeType::Int32:
+            return Value::integer(0);
+        case store::AttributeType::Double:
+            return Value::real(0);
+        case store::AttributeType::String:
+            return Value::string("");
+        default:
+            return Value();
+        }
+    }
+    return Value();
+}
+
+} // namespace
 
 ArrayControllerModel::ArrayControllerModel(controllers::ArrayController& controller,
                                            std::vector<Column> columns, QObject* parent)
@@ -120,6 +148,10 @@ bool ArrayControllerModel::setData(const QModelIndex& index, const QVariant& val
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
     Value old = object->valueForKeyPath(column.key);
+    // An absent value has no kind of its own: take the attribute's, so that "100" typed into an
+    // empty share count is a number and not text the record refuses.
+    if (old.isNull())
+        old = emptyValueOfAttribute(*object, column.key);
     Value typed;
     if (column.parse) {
         auto parsed = column.parse(value.toString(), old);
@@ -132,9 +164,7 @@ bool ArrayControllerModel::setData(const QModelIndex& index, const QVariant& val
     try {
         object->setValueForKey(typed, column.key);
     } catch (const std::invalid_argument&) {
-        // Text for an attribute without a value yet, read as the wrong kind: refuse it rather
-        // than let the exception leave through the event loop.
-        return false;
+        return false; // text the attribute cannot hold: the old value stays
     }
     return true;
 }

@@ -99,6 +99,7 @@ public:
 private:
     friend class ManagedObject;
     friend class SqliteStore;
+    friend class StoreLoader;
 
     ManagedObject* makeRecord(const EntityDescription& entity, ObjectID id);
     // Takes in a record read from the file.
