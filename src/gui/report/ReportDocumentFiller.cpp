@@ -94,11 +94,8 @@ void ReportDocumentFiller::appendRun(const report::StyledText::Run& run) {
         auto found = m_result->images.constFind(file);
         if (found == m_result->images.constEnd())
             return; // a file that cannot be read leaves no picture
-        const QString name = imageName(file);
-        m_document->addResource(QTextDocument::ImageResource, QUrl(name),
-                                QVariant::fromValue(*found));
         QTextImageFormat format;
-        format.setName(name);
+        format.setName(imageName(file));
         format.setProperty(NaturalWidthProperty, qreal(found->width()));
         format.setProperty(NaturalHeightProperty, qreal(found->height()));
         scale(format, m_maxImageWidth);

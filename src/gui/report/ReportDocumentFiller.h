@@ -6,8 +6,8 @@
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QImage>
 #include <QPointer>
+#include <QSize>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -16,11 +16,13 @@
 
 namespace brivel::gui {
 
-// A report ready to be shown: the styled text and the chart images, read from their files off
-// the main thread (keyed by file path; an unreadable file has no entry).
+// A report ready to be shown: the styled text and the natural sizes of its chart images, read
+// off the main thread (keyed by file path; a file that cannot be read as an image has no entry).
+// The pictures themselves are loaded by the text document when they come into view, so a report
+// of a thousand charts does not hold them all in memory.
 struct ReportResult {
     report::StyledText text;
-    QHash<QString, QImage> images;
+    QHash<QString, QSize> images;
 };
 
 // Writes a report into a text document through the text cursor, a slice at a time, so that the

@@ -1,5 +1,6 @@
 #include "gui/report/ReportGeneration.h"
 
+#include <QImageReader>
 #include <QMetaObject>
 
 namespace brivel::gui {
@@ -41,9 +42,10 @@ void ReportGeneration::run() {
         const QString file = QString::fromStdString(image.file.string());
         if (result->images.contains(file))
             continue;
-        QImage picture;
-        if (picture.load(file))
-            result->images.insert(file, picture);
+        // The header only: the size lays the report out, the picture is read when shown.
+        const QSize size = QImageReader(file).size();
+        if (size.isValid() && !size.isEmpty())
+            result->images.insert(file, size);
     }
     std::shared_ptr<const ReportResult> done = std::move(result);
     QMetaObject::invokeMethod(

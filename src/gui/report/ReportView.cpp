@@ -94,6 +94,7 @@ void ReportView::buildControls() {
     m_tickerTF->setPlaceholderText(tr("Ticker (any)"));
     m_tickerTF->setToolTip(tr("Notes, trades and trade details only. * matches any run of "
                               "characters, ? one character."));
+    m_tickerTF->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 7);
     m_tickerTF->setMaximumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 12);
 
     m_startDateDP = datePicker(QStringLiteral("startDateDP"), tr("From"), this);
