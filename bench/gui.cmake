@@ -1,3 +1,8 @@
+# The GUI library carries Qt's resources; its Qt targets must be known here too.
+if(BRIVEL_BUILD_GUI)
+    find_package(Qt6 REQUIRED COMPONENTS Widgets Network)
+endif()
+
 add_executable(brivel-generate-account tools/GenerateAccount.cpp)
 target_link_libraries(brivel-generate-account PRIVATE brivel-bench-generator)
 brivel_warnings(brivel-generate-account)
