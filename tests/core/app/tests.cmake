@@ -3,13 +3,14 @@ brivel_add_gtest(brivel-app-tests
             core/app/PreferenceArrayContentTest.cpp core/app/StartUpTest.cpp
             core/app/AccountRegistryTest.cpp core/app/AccountBackupTest.cpp
             core/app/AccountLockTest.cpp
-    DEPS brivel-core-app)
+    DEPS brivel-core-app SQLite::SQLite3)
 
 # brivel-cli's accounts, strategies and indices commands, run as a separate process.
 if(TARGET brivel-cli)
     brivel_add_gtest(brivel-app-cli-tests
         SOURCES core/app/AppTestSupport.cpp core/app/CliAccountsTest.cpp
-        DEPS brivel-core-app)
+                core/app/ConcurrentWritersTest.cpp
+        DEPS brivel-core-app SQLite::SQLite3)
     target_compile_definitions(brivel-app-cli-tests PRIVATE
         BRIVEL_CLI_PATH="$<TARGET_FILE:brivel-cli>")
     add_dependencies(brivel-app-cli-tests brivel-cli)
