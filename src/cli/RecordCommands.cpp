@@ -62,10 +62,17 @@ controllers::IndexNamesSource configuredIndices() {
 // way confirmations are answered; it makes the list controllers the commands go through.
 class AccountSession {
 public:
+    // Read-only commands take no lock, so that they work while the account is open elsewhere.
+    enum Access { Writes, ReadsOnly };
+
     explicit AccountSession(const std::string& codeOrName,
                             const std::optional<std::string>& now = std::nullopt,
-                            bool assumeYes = false)
+                            bool assumeYes = false, Access access = Writes)
         : m_account(resolveAccount(codeOrName)), m_clock(clockAt(now)), m_prompter(assumeYes) {
+        // Held from before the load until the process ends, after the save: nothing another
+        // writer saves in between can be overwritten from a stale copy.
+        if (access == Writes)
+            m_lock = lockAccount(m_account);
         Error error;
         m_context = model::openAccountStore(m_account.databasePath, &error);
         if (!m_context)
@@ -107,6 +114,7 @@ public:
 
 private:
     ResolvedAccount m_account;
+    app::AccountLock m_lock;
     std::unique_ptr<store::ObjectContext> m_context;
     FixedClock m_clock;
     TerminalPrompter m_prompter;
@@ -236,7 +244,7 @@ void registerTrades(CLI::App& app) {
     list->add_option("-a,--account", listOpts->account, "Folder code or name")->required();
     list->add_flag("--json", listOpts->json, "Print JSON");
     list->callback([o = listOpts] {
-        AccountSession session(o->account);
+        AccountSession session(o->account, std::nullopt, false, AccountSession::ReadsOnly);
         auto tradeAC = session.trades();
         std::vector<Trade*> shown;
         for (auto* item : tradeAC.arrangedObjects())
@@ -444,7 +452,7 @@ void registerJournal(CLI::App& app) {
     list->add_option("-a,--account", listOpts->account, "Folder code or name")->required();
     list->add_flag("--json", listOpts->json, "Print JSON");
     list->callback([o = listOpts] {
-        AccountSession session(o->account);
+        AccountSession session(o->account, std::nullopt, false, AccountSession::ReadsOnly);
         auto logAC = session.journal();
         std::vector<Log*> shown;
         for (auto* item : logAC.arrangedObjects())
