@@ -3,10 +3,10 @@
 set -euo pipefail
 packages=(
     build-essential g++ clang cmake ninja-build ccache pkg-config git
-    qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev
+    qt6-base-dev qt6-charts-dev qt6-image-formats-plugins libqt6opengl6-dev libgl1-mesa-dev
     libsqlite3-dev sqlite3 libicu-dev nlohmann-json3-dev libcli11-dev libfmt-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    zip unzip xvfb xauth locales
+    zip unzip xvfb xauth locales poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

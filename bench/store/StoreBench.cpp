@@ -2,6 +2,7 @@
 #include "core/model/AccountStore.h"
 #include "core/model/Entities.h"
 #include "core/model/Order.h"
+#include "core/platform/ProcessHeap.h"
 #include "support/AccountGenerator.h"
 
 #include <benchmark/benchmark.h>
@@ -98,8 +99,15 @@ BENCHMARK(BM_FirstSaveOfWholeAccount)->Unit(benchmark::kMillisecond)->Iterations
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the programs that open accounts do.
+    tuneHeapForLargeAccounts();
     // In a process of its own, so that nothing else it did is counted: open the account and
     // report the resident memory with it open.
+    // The generated account at a path of one's choosing, for timing --open-rss runs on their own.
+    if (argc == 3 && std::string(argv[1]) == "--generate") {
+        bench::generateAccount(argv[2], {});
+        return 0;
+    }
     if (argc == 3 && std::string(argv[1]) == "--open-rss") {
         long before = residentKiB();
         auto start = std::chrono::steady_clock::now();

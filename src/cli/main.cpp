@@ -1,6 +1,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/TerminalSafeOutput.h"
+#include "core/platform/ProcessHeap.h"
 
 #include <CLI/CLI.hpp>
 #include <clocale>
@@ -12,6 +13,7 @@
 #endif
 
 int main(int argc, char** argv) {
+    brivel::tuneHeapForLargeAccounts();
     std::setlocale(LC_ALL, "");
     brivel::cli::TerminalSafeOutput terminalSafe;
     CLI::App app{"Brivel Trade Journal: the command-line front end", "brivel-cli"};
@@ -22,7 +24,9 @@ int main(int argc, char** argv) {
     brivel::cli::registerRecordCommands(app);
     brivel::cli::registerReportCommands(app);
     brivel::cli::registerExportCommands(app);
+    brivel::cli::registerImportCommands(app);
     brivel::cli::registerCsvCommands(app);
+    brivel::cli::registerStatsCommands(app);
 
     try {
         app.parse(argc, argv);

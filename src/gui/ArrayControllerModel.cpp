@@ -1,7 +1,10 @@
 #include "gui/ArrayControllerModel.h"
 
+#include "core/store/ManagedObject.h"
+
 #include <QDateTime>
 #include <QLocale>
+#include <stdexcept>
 
 namespace brivel::gui {
 
@@ -46,6 +49,32 @@ Value valueFromText(const QString& text, const Value& like) {
     }
 }
 
+namespace {
+
+Value emptyValueOfAttribute(const controllers::KeyValueCoding& object, const std::string& key) {
+    const auto* record = dynamic_cast<const store::ManagedObject*>(&object);
+    if (!record)
+        return Value();
+    for (const auto& a : record->entity().attributes) {
+        if (a.name != key)
+            continue;
+        switch (a.type) {
+        case store::AttributeType::Int16:
+        case store::AttributeType::Int32:
+            return Value::integer(0);
+        case store::AttributeType::Double:
+            return Value::real(0);
+        case store::AttributeType::String:
+            return Value::string("");
+        default:
+            return Value();
+        }
+    }
+    return Value();
+}
+
+} // namespace
+
 ArrayControllerModel::ArrayControllerModel(controllers::ArrayController& controller,
                                            std::vector<Column> columns, QObject* parent)
     : QAbstractTableModel(parent), m_controller(controller), m_columns(std::move(columns)) {
@@ -69,12 +98,26 @@ controllers::KeyValueCoding* ArrayControllerModel::objectAt(int row) const {
     return row >= 0 && static_cast<std::size_t>(row) < rows.size() ? rows[row] : nullptr;
 }
 
+bool ArrayControllerModel::acceptsText(const QModelIndex& index, const QString& text) const {
+    auto* object = objectAt(index.row());
+    if (!object || index.column() < 0 || index.column() >= columnCount())
+        return false;
+    const auto& column = m_columns[static_cast<std::size_t>(index.column())];
+    return !column.parse || column.parse(text, object->valueForKeyPath(column.key)).has_value();
+}
+
 QVariant ArrayControllerModel::data(const QModelIndex& index, int role) const {
     auto* object = objectAt(index.row());
     if (!object || index.column() < 0 || index.column() >= columnCount())
         return {};
     const auto& column = m_columns[static_cast<std::size_t>(index.column())];
     Value value = object->valueForKeyPath(column.key);
+    if (column.checkable) {
+        if (role == Qt::CheckStateRole)
+            return value.toBool() ? Qt::Checked : Qt::Unchecked;
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return {};
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -94,11 +137,35 @@ QVariant ArrayControllerModel::data(const QModelIndex& index, int role) const {
 
 bool ArrayControllerModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     auto* object = objectAt(index.row());
-    if (!object || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+    if (!object)
         return false;
     const auto& column = m_columns[static_cast<std::size_t>(index.column())];
+    if (role == Qt::CheckStateRole && column.checkable) {
+        object->setValueForKey(Value::boolean(value.toInt() == static_cast<int>(Qt::Checked)),
+                               column.key);
+        return true;
+    }
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
     Value old = object->valueForKeyPath(column.key);
-    object->setValueForKey(valueFromText(value.toString(), old), column.key);
+    // An absent value has no kind of its own: take the attribute's, so that "100" typed into an
+    // empty share count is a number and not text the record refuses.
+    if (old.isNull())
+        old = emptyValueOfAttribute(*object, column.key);
+    Value typed;
+    if (column.parse) {
+        auto parsed = column.parse(value.toString(), old);
+        if (!parsed)
+            return false;
+        typed = std::move(*parsed);
+    } else {
+        typed = valueFromText(value.toString(), old);
+    }
+    try {
+        object->setValueForKey(typed, column.key);
+    } catch (const std::invalid_argument&) {
+        return false; // text the attribute cannot hold: the old value stays
+    }
     return true;
 }
 
@@ -114,7 +181,10 @@ Qt::ItemFlags ArrayControllerModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     auto f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (m_columns[static_cast<std::size_t>(index.column())].editable)
+    const auto& column = m_columns[static_cast<std::size_t>(index.column())];
+    if (column.checkable)
+        f |= Qt::ItemIsUserCheckable;
+    else if (column.editable)
         f |= Qt::ItemIsEditable;
     return f;
 }

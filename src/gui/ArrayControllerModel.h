@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace brivel::gui {
@@ -23,6 +24,12 @@ public:
         // Display text of the value; empty function: the value's own text.
         std::function<QString(const store::Value&)> display;
         bool editable = false;
+        // The value of typed text, given the cell's value before; nothing refuses the text (the
+        // edit is not committed). Empty function: valueFromText.
+        std::function<std::optional<store::Value>(const QString& text, const store::Value& old)>
+            parse{};
+        // Shown and edited as a check box (a boolean value).
+        bool checkable = false;
     };
 
     // The role that gives the raw value for sorting (a double, a string or seconds).
@@ -40,6 +47,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     controllers::KeyValueCoding* objectAt(int row) const;
+    // Whether the cell can take the typed text (its column's parse reads it).
+    bool acceptsText(const QModelIndex& index, const QString& text) const;
 
 private:
     void aboutToInsertRows(std::size_t first, std::size_t last) override;

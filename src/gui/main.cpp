@@ -1,8 +1,10 @@
+#include "core/platform/ProcessHeap.h"
 #include "gui/MainWindow.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    brivel::tuneHeapForLargeAccounts();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Brivel Trade Journal");
     QApplication::setOrganizationName("Brivel");

@@ -118,6 +118,7 @@ std::optional<std::filesystem::path> Preferences::setAside(const std::string& pr
 }
 
 void Preferences::registerDefaults(const json& dictionary) {
+    std::lock_guard guard(m_mutex);
     if (!dictionary.is_object())
         return;
     for (auto it = dictionary.begin(); it != dictionary.end(); ++it) {
@@ -129,6 +130,7 @@ void Preferences::registerDefaults(const json& dictionary) {
 }
 
 json Preferences::objectForKey(std::string_view key) const {
+    std::lock_guard guard(m_mutex);
     const json& user = lookup(m_user, key);
     if (!user.is_null())
         return user;
@@ -136,6 +138,7 @@ json Preferences::objectForKey(std::string_view key) const {
 }
 
 bool Preferences::hasUserValue(std::string_view key) const {
+    std::lock_guard guard(m_mutex);
     return m_user.contains(std::string(key));
 }
 
@@ -185,6 +188,7 @@ std::optional<Date> Preferences::dateForKey(std::string_view key) const {
 }
 
 void Preferences::setObject(const json& value, std::string_view key) {
+    std::lock_guard guard(m_mutex);
     if (value.is_null()) {
         removeObjectForKey(key);
         return;
@@ -201,6 +205,7 @@ void Preferences::setDate(Date date, std::string_view key) {
 }
 
 void Preferences::removeObjectForKey(std::string_view key) {
+    std::lock_guard guard(m_mutex);
     std::string k(key);
     json before = objectForKey(k);
     m_user.erase(k);
@@ -223,12 +228,14 @@ void Preferences::afterChange() {
 }
 
 Preferences::Token Preferences::addObserver(std::string key, Observer observer) {
+    std::lock_guard guard(m_mutex);
     Token t = m_nextToken++;
     m_observers.emplace(t, Entry{std::move(key), std::move(observer)});
     return t;
 }
 
 void Preferences::removeObserver(Token token) {
+    std::lock_guard guard(m_mutex);
     m_observers.erase(token);
 }
 
@@ -247,28 +254,72 @@ void Preferences::notify(const std::string& key) {
     }
 }
 
-bool Preferences::synchronize(Error* error) {
-    const auto folder = m_file.parent_path();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec) {
-        if (error) {
-            error->domain = errors::FileDomain;
-            error->code = errors::FileWriteUnknown;
-            error->localizedDescription =
-                fmt::format("The preferences could not be saved to \"{}\".", m_file.string());
-            error->failureReason = fmt::format("The folder cannot be made: {}.", ec.message());
-        }
-        return false;
-    }
+void Preferences::setAutosynchronize(bool on) {
+    std::lock_guard guard(m_mutex);
+    m_autosync = on;
+}
 
+bool Preferences::prepareFolder(Error* error) const {
+    std::error_code ec;
+    std::filesystem::create_directories(m_file.parent_path(), ec);
+    if (!ec)
+        return true;
+    if (error) {
+        error->domain = errors::FileDomain;
+        error->code = errors::FileWriteUnknown;
+        error->localizedDescription =
+            fmt::format("The preferences could not be saved to \"{}\".", m_file.string());
+        error->failureReason = fmt::format("The folder cannot be made: {}.", ec.message());
+    }
+    return false;
+}
+
+bool Preferences::synchronize(Error* error) {
+    std::lock_guard guard(m_mutex);
+    if (!prepareFolder(error))
+        return false;
     std::optional<PreferencesLock> lock;
     if (!m_editLock.holds()) {
-        lock = PreferencesLock::acquire(folder, error);
+        lock = PreferencesLock::acquire(m_file.parent_path(), error);
         if (!lock)
             return false;
     }
-    FileContents disk = readFile();
+    return mergeAndWrite(readFile(), error);
+}
+
+bool Preferences::update(std::string_view key, const std::function<json(const json&)>& change,
+                         Error* error) {
+    std::lock_guard guard(m_mutex);
+    std::string k(key);
+    bool folderReady = prepareFolder(error);
+    std::optional<PreferencesLock> lock;
+    if (folderReady && !m_editLock.holds()) {
+        lock = PreferencesLock::acquire(m_file.parent_path(), error);
+        folderReady = lock.has_value();
+    }
+    FileContents disk = folderReady ? readFile() : FileContents{};
+    json current;
+    if (m_changed.count(k) != 0 || !disk.problem.empty() || !folderReady)
+        current = lookup(m_user, k);
+    else
+        current = lookup(disk.values, k);
+    if (current.is_null())
+        current = lookup(m_registered, k);
+
+    json before = objectForKey(k);
+    json next = change(current);
+    if (next.is_null())
+        m_user.erase(k);
+    else
+        m_user[k] = std::move(next);
+    m_changed.insert(k);
+    const bool written = folderReady && mergeAndWrite(std::move(disk), error);
+    if (objectForKey(k) != before)
+        notify(k);
+    return written;
+}
+
+bool Preferences::mergeAndWrite(FileContents disk, Error* error) {
     if (!disk.problem.empty()) {
         setAside(disk.problem);
         disk = FileContents{};
@@ -309,6 +360,7 @@ bool Preferences::synchronize(Error* error) {
 }
 
 bool Preferences::beginEdit(Error* error) {
+    std::lock_guard guard(m_mutex);
     if (m_editLock.holds())
         throw std::logic_error("Preferences edits do not nest");
     const auto folder = m_file.parent_path();
@@ -326,6 +378,7 @@ bool Preferences::beginEdit(Error* error) {
 }
 
 void Preferences::endEdit() {
+    std::lock_guard guard(m_mutex);
     m_editLock.release();
 }
 

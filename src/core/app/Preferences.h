@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
@@ -86,8 +87,18 @@ public:
     // Files nested deeper than this are unreadable (and set aside): copying one would exhaust
     // the stack, and no preference needs more than a few levels.
     static constexpr int MaxNesting = 64;
+
     // Write after every change. Failures then go to the system log.
-    void setAutosynchronize(bool on) { m_autosync = on; }
+    void setAutosynchronize(bool on);
+
+    // Reads key's value as the file holds it now (this store's own unsaved value of the key, if
+    // any, wins), stores change(value) and writes the file at once, all under the folder lock: a
+    // read-modify-write (a counter, a list edit) that neither another thread nor another process
+    // can interleave with. A null result removes the key. False with error when the file cannot
+    // be written; the new value is then kept in memory like any unsaved change.
+    bool update(std::string_view key,
+                const std::function<nlohmann::json(const nlohmann::json&)>& change,
+                Error* error = nullptr);
 
 private:
     struct Entry {
@@ -101,6 +112,9 @@ private:
     };
 
     FileContents readFile() const;
+    bool prepareFolder(Error* error) const;
+    // The body of synchronize(), with the folder lock held and the file as read under it.
+    bool mergeAndWrite(FileContents disk, Error* error);
     std::optional<std::filesystem::path> setAside(const std::string& problem);
     void changed(const std::string& key, const nlohmann::json& before);
     void notify(const std::string& key);
@@ -114,6 +128,9 @@ private:
     std::map<Token, Entry> m_observers;
     Token m_nextToken = 1;
     bool m_autosync = false;
+    // Every member above is guarded: the store is used from the main thread and from background
+    // threads (the rating prompt's counters). Observers run on the thread that made the change.
+    mutable std::recursive_mutex m_mutex;
     PreferencesLock m_editLock;
 };
 

@@ -509,6 +509,9 @@ BRIVEL_CSV_INLINE std::size_t CsvParser::scanOrdinary(std::size_t pos) const {
             const int mask = _mm_movemask_epi8(_mm_or_si128(special, x));
             if (mask != 0) {
                 pos += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+                // Every byte the mask finds ends the run; only a non-ASCII one needs a look.
+                if (static_cast<unsigned char>(text[pos]) < 0x80)
+                    return pos;
                 break;
             }
             pos += 16;
@@ -543,6 +546,9 @@ BRIVEL_CSV_INLINE std::size_t CsvParser::scanQuoted(std::size_t pos) const {
             const int mask = _mm_movemask_epi8(_mm_or_si128(special, x));
             if (mask != 0) {
                 pos += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+                // Every byte the mask finds ends the run; only a non-ASCII one needs a look.
+                if (static_cast<unsigned char>(text[pos]) < 0x80)
+                    return pos;
                 break;
             }
             pos += 16;
@@ -616,6 +622,42 @@ BRIVEL_CSV_INLINE void CsvParser::plainFields() {
         if (m_pos >= m_end || m_classes[static_cast<unsigned char>(text[m_pos])] != kOrdinary)
             return;
     }
+}
+
+// The common quoted field taken in one stride: where a field starts, a quote, text without
+// quotes or backslashes, the closing quote, then the delimiter or a line end. Such a field loses
+// its enclosing quotes and the white space at its ends, nothing else. False, with nothing done,
+// for anything else (a doubled quote, an escape, the end of the text at hand), which quote()
+// and the general path then take.
+BRIVEL_CSV_INLINE bool CsvParser::quotedField() {
+    const char* text = m_buffer.get();
+    const std::size_t close = scanQuoted(m_pos + 1);
+    if (close + 1 >= m_end || text[close] != '"')
+        return false;
+    const std::uint8_t after = m_classes[static_cast<unsigned char>(text[close + 1])];
+    if (after != kDelimiter && after != kLineBreak)
+        return false;
+    if (m_state == State::BetweenLines) {
+        beginLine();
+        if (stopped())
+            return true;
+    }
+    std::string_view value(text + m_pos + 1, close - m_pos - 1);
+    if (!value.empty() && mayTrimEnds(value))
+        value = chars::trimWhiteSpaceAndLineBreaks(value);
+    m_pos = close + 1;
+    deliverField(value);
+    if (stopped())
+        return true;
+    m_pos = close + 2;
+    m_prevPrev = Prev::Quote;
+    if (after == kLineBreak) {
+        m_prev = Prev::LineBreak;
+        finishLine();
+    } else {
+        m_prev = Prev::Other;
+    }
+    return true;
 }
 
 // Ordinary characters: the first one of a run does the work of the state machine, the rest of
@@ -840,9 +882,10 @@ void CsvParser::runLoop() {
             plainFields();
         else if (kind == kOrdinary)
             ordinaryCharacter(1);
-        else if (kind == kQuote)
-            quote();
-        else if (kind == kLineBreak)
+        else if (kind == kQuote) {
+            if (m_state == State::InField || !quotedField())
+                quote();
+        } else if (kind == kLineBreak)
             lineBreak(1);
         else if (kind == kNonAscii)
             nonAscii();

@@ -102,6 +102,7 @@ private:
     void ordinaryCharacter(std::size_t length);
     void continueRun();
     void plainFields();
+    bool quotedField();
     std::size_t scanOrdinary(std::size_t pos) const;
     std::size_t scanQuoted(std::size_t pos) const;
     void quote();

@@ -28,4 +28,12 @@ std::optional<std::filesystem::path> chartImageFile(const std::filesystem::path&
     return databasePath.parent_path() / std::filesystem::path(std::string(last));
 }
 
+ChartImageSize storedChartImageSize(double width, double height) {
+    if (!(width > MaximumChartImageWidth))
+        return {width, height};
+    float ratio = static_cast<float>(height / width);
+    float scaled = static_cast<float>(MaximumChartImageWidth) * ratio;
+    return {MaximumChartImageWidth, static_cast<double>(scaled)};
+}
+
 } // namespace brivel::model

@@ -18,4 +18,17 @@ bool isStoredChartImageName(std::string_view storedName);
 std::optional<std::filesystem::path> chartImageFile(const std::filesystem::path& databasePath,
                                                     std::string_view storedName);
 
+// Chart image files are at most this wide; a wider picture is scaled down with its aspect kept.
+inline constexpr double MaximumChartImageWidth = 720.0;
+
+struct ChartImageSize {
+    double width;
+    double height;
+};
+
+// The size a picture of width by height is stored at: unchanged up to 720 wide, otherwise 720
+// wide with the height 720 × (height ÷ width) worked out in single precision. The height is
+// never limited.
+ChartImageSize storedChartImageSize(double width, double height);
+
 } // namespace brivel::model

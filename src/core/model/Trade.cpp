@@ -1,5 +1,6 @@
 #include "core/model/Trade.h"
 
+#include "core/model/ChartImageFileKeeper.h"
 #include "core/model/ChartImageFiles.h"
 #include "core/model/Order.h"
 #include "core/store/UndoManager.h"
@@ -74,6 +75,22 @@ Trade::Trade(const store::EntityDescription& e)
 
 Trade::~Trade() = default;
 
+store::Value Trade::valueForKey(std::string_view key) const {
+    if (key == OrderCountKey)
+        return store::Value::integer(static_cast<std::int64_t>(toMany(0).size()));
+    if (key == SharesBoughtKey)
+        return store::Value::integer(sharesBought());
+    return TradeBase::valueForKey(key);
+}
+
+std::int64_t Trade::sharesBought() const {
+    std::int64_t total = 0;
+    for (const Order* o : order())
+        if (o->isBuyValue())
+            total += o->numSharesValue();
+    return total;
+}
+
 void Trade::startObservingOwnOrders() {
     addObserver(this, OrderKey, store::ObservingNew | store::ObservingOld, nullptr);
     setObservedOrders(order());
@@ -116,12 +133,18 @@ void Trade::prepareForDeletion() {
 void Trade::didCommitDeletion() {
     TradeBase::didCommitDeletion();
     store::ObjectContext* context = owningContext();
-    if (context) {
-        // The account's own folder, whatever folder code the names carry.
-        for (const auto& name : m_imageNamesOnDeletion)
-            removeImageFile(context->fileURL(), name);
+    if (!context)
+        return;
+    // An open account window keeps the files aside, so that Undo can still bring them back.
+    if (auto* keeper = ChartImageFileKeeper::forContext(context)) {
+        keeper->setAside(this, m_imageNamesOnDeletion);
+        return;
     }
-    m_imageNamesOnDeletion.clear();
+    // The account's own folder, whatever folder code the names carry.
+    for (const auto& name : m_imageNamesOnDeletion)
+        removeImageFile(context->fileURL(), name);
+    // The names stay noted: an undone deletion that is redone and saved has no new
+    // prepareForDeletion, and its files must go (or be kept aside) all the same.
 }
 
 void Trade::observeValueForKeyPath(std::string_view keyPath, store::ManagedObject* object,
@@ -233,9 +256,15 @@ void Trade::calculateProfit() {
         profit = o->isBuyValue() ? profit - value : profit + value;
         profit -= o->commissionValue();
     }
-    DerivedChanges derived(owningContext());
-    setIsClosedValue(true);
-    setProfitValue(profit);
+    const bool wasClosed = isClosedValue();
+    {
+        DerivedChanges derived(owningContext());
+        setIsClosedValue(true);
+        setProfitValue(profit);
+    }
+    if (!wasClosed)
+        if (store::ObjectContext* context = managedObjectContext())
+            context->notificationCenter().post(TradeDidClose, static_cast<const void*>(this));
 }
 
 void Trade::descListUpdate() {

@@ -13,6 +13,9 @@ namespace brivel::model {
 // its shares bought and sold do in total: the descriptions of two matching orders most likely
 // differ by a typing error.
 inline constexpr const char* ShowTradeClosingHint = "ShowTradeClosingHint";
+// Posted on the context's notification center, object the trade, when a re-evaluation closes a
+// trade that was open (not when loading or undo restores a closed one).
+inline constexpr const char* TradeDidClose = "TradeDidClose";
 
 // A trade: follows its orders to keep its closed state, profit and date.
 //
@@ -24,6 +27,13 @@ class Trade : public TradeBase, public store::KeyValueObserver {
 public:
     explicit Trade(const store::EntityDescription& e);
     ~Trade() override;
+
+    // Read-only keys for the trade list, derived from the orders: the number of orders and the
+    // shares bought in total. Every other key is the record's own.
+    static constexpr const char* OrderCountKey = "orderCount";
+    static constexpr const char* SharesBoughtKey = "sharesBought";
+    store::Value valueForKey(std::string_view key) const override;
+    std::int64_t sharesBought() const;
 
     // Lifecycle hooks run by the context.
     void awakeFromInsert() override;

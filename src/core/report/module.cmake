@@ -3,4 +3,5 @@ brivel_core_module(report
             report/NotesIndex.cpp report/StyledText.cpp report/PlainTextRenderer.cpp
             report/HtmlRenderer.cpp report/ReportFormatter.cpp report/TradeReportLayouts.cpp
             report/ReportGenerator.cpp report/MultiDateFormatter.cpp
+            report/DefaultReportDates.cpp report/ReportSnapshot.cpp
     DEPS brivel-core-model ICU::uc ICU::i18n fmt::fmt)

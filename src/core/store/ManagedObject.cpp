@@ -1,6 +1,7 @@
 #include "core/store/ManagedObject.h"
 
 #include "core/store/ObjectContext.h"
+#include "core/store/RecordArena.h"
 
 #include <algorithm>
 #include <cmath>
@@ -79,6 +80,32 @@ struct ContextEntry {
 std::mutex g_contextMutex;
 std::vector<ContextEntry> g_contexts;
 } // namespace
+
+// The address sanitizer only sees blocks of the general heap: under it, records stay there so
+// that a record used after it was freed is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+#define BRIVEL_RECORDS_IN_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BRIVEL_RECORDS_IN_HEAP 1
+#endif
+#endif
+
+void* ManagedObject::operator new(std::size_t size) {
+#if defined(BRIVEL_RECORDS_IN_HEAP)
+    return ::operator new(size);
+#else
+    return RecordArena::shared().allocate(size);
+#endif
+}
+
+void ManagedObject::operator delete(void* block, std::size_t size) noexcept {
+#if defined(BRIVEL_RECORDS_IN_HEAP)
+    ::operator delete(block, size);
+#else
+    RecordArena::deallocate(block, size);
+#endif
+}
 
 ManagedObject::ManagedObject(const EntityDescription& entity, Value* values,
                              RelationshipSlot* relations)

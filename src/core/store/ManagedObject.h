@@ -70,6 +70,9 @@ class ManagedObject : public KeyValueCoding {
 public:
     ~ManagedObject() override;
     ManagedObject(const ManagedObject&) = delete;
+    // Records live in the record arena (RecordArena), which a large account opens faster from.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
     ManagedObject& operator=(const ManagedObject&) = delete;
 
     const EntityDescription& entity() const { return *m_entity; }
@@ -140,6 +143,7 @@ protected:
 private:
     friend class ObjectContext;
     friend class SqliteStore;
+    friend class StoreLoader;
     friend class MutableSet;
 
     // Sixteen bytes: every loaded order carries five of them. The rarely used context pointer

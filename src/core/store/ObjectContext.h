@@ -65,6 +65,9 @@ public:
     }
     void setNotificationCenter(NotificationCenter* center) { m_notifications = center; }
     const std::filesystem::path& fileURL() const { return m_path; }
+    // For a context that holds a copy of an account's records in memory: where the account's
+    // files (its chart images) are found. Nothing is ever read from or saved to this path.
+    void setFileURL(std::filesystem::path path) { m_path = std::move(path); }
     UndoManager& undoManager() { return m_undo; }
 
     // A new record of the entity, after its awakeFromInsert has run.
@@ -97,6 +100,7 @@ public:
 private:
     friend class ManagedObject;
     friend class SqliteStore;
+    friend class StoreLoader;
 
     ManagedObject* makeRecord(const EntityDescription& entity, ObjectID id);
     // Takes in a record read from the file.

@@ -3,19 +3,15 @@
 #include "core/store/ObjectContext.h"
 #include "core/store/StoreIntegrity.h"
 #include "core/store/StoreWriter.h"
+#include "core/store/StoreLoader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fmt/format.h>
-#include <malloc.h>
 #include <map>
-#include <mutex>
 #include <set>
-#include <span>
 #include <sqlite3.h>
-#include <thread>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace brivel::store {
 
@@ -291,216 +287,33 @@ bool SqliteStore::check(Error* error) {
     return m_db.exec("PRAGMA foreign_keys = ON", error ? error : &ignored);
 }
 
-struct PendingLink {
-    ManagedObject* from;
-    std::size_t relationship;
-    ObjectID to;
-};
-
-// The rows of some tables, read into records not yet in any context.
-struct LoadedRows {
-    std::vector<std::unique_ptr<ManagedObject>> records;
-    std::vector<PendingLink> links;
-    std::string failure;
-};
-
-bool SqliteStore::readTables(Database& db, const std::vector<const EntityDescription*>& entities,
-                             LoadedRows& out) {
-    // Short texts (tickers, descriptions, index names) repeat across hundreds of thousands of
-    // records: share one copy of each.
-    std::unordered_map<std::string_view, Value> shortTexts;
-    constexpr std::size_t ShortText = 24;
-    for (const auto* e : entities) {
-        auto fks = foreignKeys(*e);
-        std::string sql = "SELECT id";
-        for (const auto& a : e->attributes)
-            sql += ", " + sqlName(a.name);
-        for (const auto* r : fks)
-            sql += ", " + sqlName(fkColumn(*r));
-        sql += " FROM " + sqlName(e->name) + " ORDER BY id";
-        Statement st(db, sql);
-        if (!st.ok()) {
-            out.failure = db.lastMessage();
-            return false;
-        }
-        std::vector<std::size_t> fkIndex;
-        for (const auto* r : fks)
-            fkIndex.push_back(static_cast<std::size_t>(e->relationshipIndex(r->name)));
-        sqlite3_stmt* s = st.handle();
-        int rc;
-        while ((rc = st.step()) == SQLITE_ROW) {
-            auto record = e->factory();
-            ManagedObject* o = record.get();
-            o->m_id = sqlite3_column_int64(s, 0);
-            o->m_persisted = true;
-            int col = 1;
-            for (std::size_t i = 0; i < e->attributes.size(); ++i, ++col) {
-                int t = sqlite3_column_type(s, col);
-                if (t == SQLITE_NULL)
-                    continue;
-                Value& v = o->m_values[i];
-                switch (e->attributes[i].type) {
-                case AttributeType::String: {
-                    std::string_view text(
-                        reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
-                        static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
-                    if (text.size() > ShortText) {
-                        v = Value::string(text);
-                        break;
-                    }
-                    auto it = shortTexts.find(text);
-                    if (it == shortTexts.end()) {
-                        Value shared = Value::string(text);
-                        it = shortTexts.emplace(shared.stringView(), shared).first;
-                    }
-                    v = it->second;
-                    break;
-                }
-                case AttributeType::Date:
-                    v = Value::date(Date(sqlite3_column_double(s, col)));
-                    break;
-                case AttributeType::Double:
-                    v = Value::real(sqlite3_column_double(s, col));
-                    break;
-                case AttributeType::Boolean:
-                    v = Value::boolean(sqlite3_column_int64(s, col) != 0);
-                    break;
-                case AttributeType::Int16:
-                    v = Value::integer(static_cast<std::int16_t>(sqlite3_column_int64(s, col)));
-                    break;
-                case AttributeType::Int32:
-                    v = Value::integer(static_cast<std::int32_t>(sqlite3_column_int64(s, col)));
-                    break;
-                }
-            }
-            for (std::size_t f = 0; f < fks.size(); ++f, ++col)
-                if (sqlite3_column_type(s, col) != SQLITE_NULL)
-                    out.links.push_back({o, fkIndex[f], sqlite3_column_int64(s, col)});
-            out.records.push_back(std::move(record));
-        }
-        if (rc != SQLITE_DONE) {
-            out.failure = db.lastMessage();
-            return false;
-        }
-    }
-    return true;
+std::string SqliteStore::quotedName(const std::string& name) {
+    return sqlName(name);
 }
-
-namespace {
-// An account holds hundreds of megabytes of records; growing the heap (and the loading thread's
-// arena) 128 KiB at a time costs a system call and a page-table change per step. Larger steps
-// take a fifth off opening a large account. Untouched padding is not resident.
-void growHeapInLargeSteps() {
-    static std::once_flag once;
-    std::call_once(once, [] { mallopt(M_TOP_PAD, 64 << 20); });
+std::string SqliteStore::foreignKeyColumn(const RelationshipDescription& relationship) {
+    return fkColumn(relationship);
 }
-} // namespace
+std::vector<const RelationshipDescription*>
+SqliteStore::storedForeignKeys(const EntityDescription& entity) {
+    return foreignKeys(entity);
+}
 
 bool SqliteStore::load(ObjectContext& context, ObjectID& nextID, Error* error) {
-    growHeapInLargeSteps();
-    auto fail = [&](const std::string& what) {
-        setError(error, fileError(errors::FileReadCorrupt,
-                                  "The account database could not be read.", what, m_path));
+    // Before anything is sized by them: a crafted identifier must not ask for gigabytes.
+    if (std::string problem = identifierProblem(); !problem.empty()) {
+        setError(error,
+                 fileError(errors::FileReadCorrupt, "The account database could not be read.",
+                           problem, m_path));
         return false;
-    };
-    if (std::string problem = identifierProblem(); !problem.empty())
-        return fail(problem);
-    // Split the tables by size over two connections, so that both cores read: an account of
-    // years of trading has most of its rows in one or two tables.
-    std::vector<std::pair<std::int64_t, const EntityDescription*>> sized;
-    for (const auto& e : m_model.entities()) {
-        std::int64_t rows = 0;
-        Statement count(m_db, "SELECT count(*) FROM " + sqlName(e->name));
-        if (count.ok() && count.step() == SQLITE_ROW)
-            rows = sqlite3_column_int64(count.handle(), 0);
-        sized.emplace_back(rows, e.get());
     }
-    std::sort(sized.begin(), sized.end(), [](auto& a, auto& b) { return a.first > b.first; });
-    std::vector<const EntityDescription*> mine, theirs;
-    std::int64_t mineRows = 0, theirRows = 0, total = 0;
-    for (auto& [rows, e] : sized) {
-        total += rows;
-        if (theirRows < mineRows) {
-            theirs.push_back(e);
-            theirRows += rows;
-        } else {
-            mine.push_back(e);
-            mineRows += rows;
-        }
+    StoreLoader loader(m_model, m_db, m_path);
+    if (!loader.load(context)) {
+        setError(error,
+                 fileError(errors::FileReadCorrupt, "The account database could not be read.",
+                           loader.failure(), m_path));
+        return false;
     }
-    LoadedRows here, there;
-    bool okHere = true, okThere = true;
-    if (total < 20000 || theirs.empty()) {
-        mine.insert(mine.end(), theirs.begin(), theirs.end());
-        okHere = readTables(m_db, mine, here);
-    } else {
-        std::thread worker([&] {
-            Database second;
-            Error ignored;
-            if (!second.open(m_path, SQLITE_OPEN_READONLY, &ignored)) {
-                there.failure = ignored.message();
-                okThere = false;
-                return;
-            }
-            okThere = readTables(second, theirs, there);
-        });
-        okHere = readTables(m_db, mine, here);
-        worker.join();
-    }
-    if (!okHere)
-        return fail(here.failure);
-    if (!okThere)
-        return fail(there.failure);
-
-    std::vector<ManagedObject*> byID;
-    ObjectID maxID = 0;
-    for (auto* part : {&here, &there})
-        for (auto& r : part->records)
-            maxID = std::max(maxID, r->m_id);
-    byID.assign(static_cast<std::size_t>(maxID) + 1, nullptr);
-    context.m_owned.reserve(context.m_owned.size() + here.records.size() + there.records.size());
-    for (auto* part : {&here, &there}) {
-        for (auto& r : part->records) {
-            if (r->m_id > 0)
-                byID[static_cast<std::size_t>(r->m_id)] = r.get();
-            context.adopt(std::move(r));
-        }
-    }
-    // Size every to-many list once before filling it: a trade's orders and a day's notes would
-    // otherwise regrow their lists one record at a time.
-    {
-        std::vector<std::uint32_t> members(byID.size(), 0);
-        for (auto* part : {&here, &there})
-            for (const auto& l : part->links)
-                if (l.to > 0 && static_cast<std::size_t>(l.to) < members.size())
-                    ++members[static_cast<std::size_t>(l.to)];
-        for (std::size_t id = 0; id < byID.size(); ++id) {
-            if (!members[id] || !byID[id])
-                continue;
-            for (auto& slot :
-                 std::span(byID[id]->m_relations, byID[id]->m_entity->relationships.size()))
-                if (slot.many)
-                    slot.many->reserve(members[id]);
-        }
-    }
-    // Relationships are set directly: loading is not a change.
-    for (auto* part : {&here, &there}) {
-        for (const auto& l : part->links) {
-            ManagedObject* to = l.to > 0 && static_cast<std::size_t>(l.to) < byID.size()
-                                    ? byID[static_cast<std::size_t>(l.to)]
-                                    : nullptr;
-            const auto& rel = l.from->m_entity->relationships[l.relationship];
-            if (!to || to->m_entity != rel.destination)
-                continue; // a dangling reference: the record simply has no owner
-            l.from->m_relations[l.relationship].one = to;
-            auto& inverse = to->m_relations[rel.inverseIndex];
-            if (inverse.many)
-                inverse.many->push_back(l.from);
-            else
-                inverse.one = l.from;
-        }
-    }
-    nextID = maxID + 1;
+    nextID = loader.largestID() + 1;
     Statement meta(m_db, fmt::format("SELECT value FROM {} WHERE key = 'next_id'", MetaTable));
     if (meta.ok() && meta.step() == SQLITE_ROW)
         nextID = std::max(nextID, static_cast<ObjectID>(sqlite3_column_int64(meta.handle(), 0)));

@@ -16,7 +16,6 @@ struct sqlite3_stmt;
 namespace brivel::store {
 
 class ObjectContext;
-struct LoadedRows;
 
 // What one save writes.
 struct StoreChanges {
@@ -90,6 +89,12 @@ public:
     // The destination must not exist.
     static bool copyConsistently(const std::filesystem::path& from, const std::filesystem::path& to,
                                  Error* error);
+    // How the file names things: a quoted table or column name, the column of a to-one
+    // relationship, and the relationships of an entity that have such a column.
+    static std::string quotedName(const std::string& name);
+    static std::string foreignKeyColumn(const RelationshipDescription& relationship);
+    static std::vector<const RelationshipDescription*>
+    storedForeignKeys(const EntityDescription& entity);
 
     // Loads every record into the context (no hooks run here). Returns the next free id.
     bool load(ObjectContext& context, ObjectID& nextID, Error* error);
@@ -111,8 +116,6 @@ public:
 
 private:
     SqliteStore(const ObjectModel& model) : m_model(model) {}
-    static bool readTables(Database& db, const std::vector<const EntityDescription*>& entities,
-                           LoadedRows& out);
     bool check(Error* error);
 
     const ObjectModel& m_model;

@@ -6,6 +6,7 @@
 
 #include <gmock/gmock.h>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 using namespace brivel;
 using namespace brivel::app;
@@ -259,3 +260,43 @@ TEST(FactoryPreferences, HoldTheDefaultAccountAndBothLists) {
 }
 
 } // namespace
+
+TEST_F(PreferencesTest, UpdatesFromThreadsAndStoresOnOneFileLoseNoCount) {
+    // Two stores stand for two processes; two threads each hammer both of them.
+    Preferences first(prefsFile());
+    Preferences second(prefsFile());
+    first.setObject("unsaved", "other");
+    auto increment = [](const json& v) { return json(v.is_number() ? v.get<int>() + 1 : 1); };
+    auto hammer = [&](Preferences& prefs) {
+        for (int i = 0; i < 25; ++i)
+            ASSERT_TRUE(prefs.update("count", increment));
+    };
+    std::thread a([&] { hammer(first); });
+    std::thread b([&] { hammer(second); });
+    hammer(first);
+    a.join();
+    b.join();
+
+    EXPECT_EQ(fileContents()["count"], 75);
+    EXPECT_EQ(fileContents()["other"], "unsaved"); // the first store's unsaved key went along
+    ASSERT_TRUE(second.synchronize());
+    EXPECT_EQ(second.integerForKey("count"), 75);
+}
+
+TEST_F(PreferencesTest, AnUpdateStartsFromTheRegisteredValueAndTellsObservers) {
+    Preferences prefs(prefsFile());
+    prefs.registerDefaults({{"list", json::array({"a"})}});
+    std::vector<std::string> told;
+    prefs.addObserver("list", [&](const std::string& key) { told.push_back(key); });
+    ASSERT_TRUE(prefs.update("list", [](const json& v) {
+        json next = v;
+        next.push_back("b");
+        return next;
+    }));
+    EXPECT_EQ(prefs.objectForKey("list"), json::array({"a", "b"}));
+    EXPECT_EQ(fileContents()["list"], json::array({"a", "b"}));
+    EXPECT_THAT(told, ElementsAre("list"));
+    ASSERT_TRUE(prefs.update("list", [](const json&) { return json(); }));
+    EXPECT_EQ(prefs.objectForKey("list"), json::array({"a"}));
+    EXPECT_FALSE(fileContents().contains("list"));
+}

@@ -2,7 +2,7 @@ brivel_add_gtest(brivel-app-tests
     SOURCES core/app/AppTestSupport.cpp core/app/PreferencesTest.cpp
             core/app/PreferenceArrayContentTest.cpp core/app/StartUpTest.cpp
             core/app/AccountRegistryTest.cpp core/app/AccountBackupTest.cpp
-            core/app/AccountLockTest.cpp
+            core/app/TradeClosingHintTest.cpp core/app/AccountLockTest.cpp
     DEPS brivel-core-app SQLite::SQLite3)
 
 # brivel-cli's accounts, strategies and indices commands, run as a separate process.

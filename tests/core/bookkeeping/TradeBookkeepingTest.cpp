@@ -470,5 +470,25 @@ TEST_F(TradeLoadingTest, LoadedTradeWithoutOrdersLosesItsDateInMemoryOnly) {
     EXPECT_FALSE(file->hasChanges());
 }
 
+TEST_F(TradeClosingTest, OnlyATransitionToClosedIsAnnounced) {
+    std::vector<const void*> closed;
+    auto token =
+        center.addObserver(model::TradeDidClose, nullptr,
+                           [&](const std::string&, const void* t) { closed.push_back(t); });
+    Trade* t = newTrade();
+    addOrder(t, {true, 100, 10.0, "A"});
+    Order* sell = addOrder(t, {false, 100, 12.0, "A"});
+    settle();
+    sell->setPriceValue(13.0); // re-priced while closed: no new announcement
+    settle();
+    EXPECT_EQ(closed.size(), 1u);
+    sell->setNumSharesValue(99);
+    settle();
+    sell->setNumSharesValue(100);
+    settle();
+    EXPECT_EQ(closed, std::vector<const void*>(2, t));
+    center.removeObserver(token);
+}
+
 } // namespace
 } // namespace brivel::test

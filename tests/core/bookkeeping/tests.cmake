@@ -1,6 +1,6 @@
 brivel_add_gtest(brivel-bookkeeping-tests
     SOURCES core/bookkeeping/TradeBookkeepingTest.cpp core/bookkeeping/RecordRulesTest.cpp
-            core/bookkeeping/ChartImageDeletionTest.cpp
+            core/bookkeeping/ChartImageDeletionTest.cpp core/bookkeeping/ChartImageFileKeeperTest.cpp
     DEPS brivel-core-controllers)
 
 # brivel-cli's record commands, run as a separate process.

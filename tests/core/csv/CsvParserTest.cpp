@@ -72,6 +72,28 @@ TEST(CsvParserQuotes, QuotedFieldsHoldDelimitersQuotesAndLineBreaks) {
     EXPECT_EQ(linesOf("a\"b,c\"\n"), (CsvLines{{"a\"b,c\""}}));
 }
 
+// Whole quoted fields are taken in one stride when they fit the text at hand, and by the
+// character otherwise (linesOf compares every chunk size): both must agree at every kind of end.
+TEST(CsvParserQuotes, QuotedFieldsEndedByEachLineEndAndDelimiterAgreeAcrossChunks) {
+    EXPECT_EQ(linesOf("\"a\",\"b\"\n\"c\""), (CsvLines{{"a", "b"}, {"c"}}));
+    EXPECT_EQ(linesOf("\"a\"\v\"b\"\f\"c\"\r\n\"d\"\r"), (CsvLines{{"a"}, {"b"}, {"c"}, {"d"}}));
+    EXPECT_EQ(linesOf("\"a\";\"b,c\";\"\"\n", ";"), (CsvLines{{"a", "b,c", ""}}));
+    EXPECT_EQ(linesOf("\" \u00A0a\n\t\",\"\u00e9\"\n"), (CsvLines{{"a", "\u00e9"}}));
+    EXPECT_EQ(linesOf("\"a\"\"\",\"b\\\\\"\n"), (CsvLines{{"a\"", "b\\"}}));
+    EXPECT_EQ(linesOf("x,\"a\"\n\n\"b\"\n"), (CsvLines{{"x", "a"}, {"b"}}));
+
+    // Cancelling on a quoted field stops there, as on any other.
+    auto parser = CsvParser::initWithCSVString("\"a\",\"b\",\"c\"\n", StringEncoding::UTF8);
+    RecordingDelegate d;
+    d.onField = [](CsvParser& p, std::string_view field) {
+        if (field == "b")
+            p.cancelParsing();
+    };
+    parser->setParserDelegate(&d);
+    parser->parse();
+    EXPECT_EQ(d.events, (Events{"doc", "L1", "f:a", "f:b", "fail:3"}));
+}
+
 TEST(CsvParserQuotes, BlanksAreTrimmedInsideQuotesTooButNotBeforeAnOpeningQuote) {
     EXPECT_EQ(linesOf(" a ,\tb\t\n"), (CsvLines{{"a", "b"}}));
     EXPECT_EQ(linesOf("\" a \"\n"), (CsvLines{{"a"}}));

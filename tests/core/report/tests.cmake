@@ -3,6 +3,7 @@ brivel_add_gtest(brivel-report-tests
             core/report/NotesIndexTest.cpp core/report/ReportFormatterTest.cpp
             core/report/TradeReportLayoutsTest.cpp core/report/RenderersTest.cpp
             core/report/MultiDateFormatterTest.cpp core/report/ReportGeneratorTest.cpp
+            core/report/DefaultReportDatesTest.cpp core/report/ReportSnapshotTest.cpp
     DEPS brivel-core-report)
 
 # brivel-cli report, run as a separate process.

@@ -1,6 +1,7 @@
 brivel_add_gtest(brivel-store-tests
     SOURCES core/store/StoreFileTest.cpp core/store/ObjectContextTest.cpp core/store/PredicateTest.cpp
-            core/store/ArrayControllerTest.cpp core/store/StoreIdentifierTest.cpp
+            core/store/ArrayControllerTest.cpp core/store/RecordArenaTest.cpp core/store/StoreLoaderTest.cpp
+            core/store/StoreIdentifierTest.cpp
     DEPS brivel-core-controllers SQLite::SQLite3 fmt::fmt)
 
 # The crash test runs a writer process and kills it at random moments.

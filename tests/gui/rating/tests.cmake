@@ -1,1 +1,2 @@
-# Qt tests of src/gui/rating, one executable per tested class (brivel_add_qtest).
+# Qt tests of src/gui/rating.
+brivel_add_qtest(RatingPromptTest SOURCES gui/rating/RatingPromptTest.cpp)

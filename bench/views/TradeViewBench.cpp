@@ -1,0 +1,214 @@
+// The trade view on a generated account of 100,000 trades and 400,000 orders, offscreen:
+// showing the list, sorting by a column, painting one viewport, selecting a trade with both
+// pictures, and pasting a 2880 x 1800 screenshot. Each step runs several times; the report gives
+// the median and the slowest run in milliseconds.
+//
+//   QT_QPA_PLATFORM=offscreen brivel-trade-view-bench [trades]
+
+#include "core/app/Preferences.h"
+#include "core/model/AccountStore.h"
+#include "core/model/ChartImageFiles.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Prompter.h"
+#include "gui/ArrayControllerModel.h"
+#include "gui/document/AccountEnvironment.h"
+#include "gui/views/trade/ChartImageWell.h"
+#include "gui/views/trade/TradeListTableView.h"
+#include "gui/views/trade/TradeView.h"
+#include "support/AccountGenerator.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QPainter>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+using namespace brivel;
+namespace fs = std::filesystem;
+
+namespace {
+
+double ms(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+void report(const char* what, std::vector<double> runs, double target) {
+    std::sort(runs.begin(), runs.end());
+    std::printf("%-44s median %8.2f ms  max %8.2f ms  (target %g ms, %zu runs)\n", what,
+                runs[runs.size() / 2], runs.back(), target, runs.size());
+}
+
+std::vector<double> repeat(int n, const std::function<void()>& step,
+                           const std::function<void()>& before = {}) {
+    std::vector<double> out;
+    for (int i = 0; i < n; ++i) {
+        if (before)
+            before();
+        QElapsedTimer t;
+        t.start();
+        step();
+        out.push_back(ms(t));
+    }
+    return out;
+}
+
+QImage chart(int w, int h, int seed) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(QColor(250, 250, 250));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    double price = h / 2.0;
+    for (int x = 4; x < w - 4; x += 6) {
+        double next = price + ((x * 7919 + seed * 104729) % 23 - 11) * h / 300.0;
+        next = std::clamp(next, h * 0.1, h * 0.9);
+        p.setPen(next < price ? QColor(20, 150, 60) : QColor(200, 40, 40));
+        p.drawLine(x + 2, static_cast<int>(std::min(price, next) - 6), x + 2,
+                   static_cast<int>(std::max(price, next) + 6));
+        p.fillRect(QRectF(x, std::min(price, next), 4, std::abs(next - price) + 1),
+                   p.pen().color());
+        price = next;
+    }
+    return image;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const std::size_t trades = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
+
+    const fs::path dir =
+        fs::temp_directory_path() /
+        ("brivel-trade-view-bench-" + std::to_string(QCoreApplication::applicationPid()));
+    const fs::path database = dir / "B0W1" / "database.brdb";
+    fs::create_directories(database.parent_path());
+    Error error;
+    model::createEmptyAccountStore(database, &error);
+    auto context = model::openAccountStore(database, &error);
+    bench::GeneratorOptions options;
+    options.trades = trades;
+    options.logs = 0;
+    QElapsedTimer gen;
+    gen.start();
+    bench::fillAccount(*context, options);
+    context->undoManager().removeAllActions();
+    std::printf("generated %zu trades, %zu orders in %.0f ms\n", trades,
+                context->registeredObjects("Order").size(), ms(gen));
+
+    app::Preferences preferences(dir / "preferences.json");
+    preferences.setObject(nlohmann::json::array({{{"strategy", "Breakout"}},
+                                                 {{"strategy", "Pullback"}},
+                                                 {{"strategy", "Gap"}},
+                                                 {{"strategy", "Trend"}},
+                                                 {{"strategy", "Range"}}}),
+                          "arrayOfStrategies");
+    FixedClock clock(Date(1'700'000'000.0));
+    ScriptedPrompter prompter(true);
+    gui::AccountEnvironment env{*context, preferences, clock, prompter, "B0W1", database, nullptr};
+
+    // Showing the view: the list is there at once.
+    std::unique_ptr<gui::TradeView> view;
+    report("make and show the trade view",
+           repeat(
+               3,
+               [&] {
+                   view = std::make_unique<gui::TradeView>(env);
+                   view->resize(1280, 800);
+                   view->show();
+                   QApplication::processEvents();
+                   (void)view->grab();
+               },
+               [&] { view.reset(); }),
+           100);
+    auto* list = view->tradeList();
+    auto* header = list->horizontalHeader();
+
+    // Sorting by a column header, and back to the default ordering.
+    int column = 0;
+    report("sort by a column header",
+           repeat(
+               6,
+               [&] {
+                   header->setSortIndicator(column,
+                                            column % 2 ? Qt::DescendingOrder : Qt::AscendingOrder);
+                   QApplication::processEvents();
+               },
+               [&] { column = (column + 1) % 7; }),
+           300);
+    report("resetTradeSort",
+           repeat(3,
+                  [&] {
+                      view->resetTradeSort();
+                      QApplication::processEvents();
+                  }),
+           300);
+
+    // One full viewport of the list, gradients included, with a selected closed trade.
+    view->tradeAC().setSelectionIndexes({40});
+    list->scrollTo(view->tradeModel()->index(40, 0));
+    QImage target(list->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    report("paint one viewport of the trade list",
+           repeat(50,
+                  [&] {
+                      QPainter p(&target);
+                      list->viewport()->render(&p);
+                  }),
+           8);
+    std::printf("  (viewport %dx%d, %d rows visible)\n", target.width(), target.height(),
+                list->viewport()->height() / list->verticalHeader()->defaultSectionSize());
+
+    // Selecting a trade with two 720 x 450 pictures on disk.
+    std::vector<std::size_t> rows;
+    for (std::size_t i = 0; i < 10; ++i) {
+        std::size_t row = 1000 + i * 7;
+        rows.push_back(row);
+        auto* trade = dynamic_cast<model::Trade*>(view->tradeAC().arrangedObjects()[row]);
+        for (const auto& name : {trade->chartImg()->entryImg(), trade->chartImg()->exitImg()})
+            chart(720, 450, static_cast<int>(row))
+                .save(QString::fromStdString(model::chartImageFile(database, *name)->string()),
+                      "PNG");
+    }
+    std::size_t next = 0;
+    report("select a trade: orders and both pictures",
+           repeat(
+               10,
+               [&] {
+                   view->tradeAC().setSelectionIndexes({rows[next]});
+                   QApplication::processEvents();
+                   (void)view->grab();
+               },
+               [&] { next = (next + 1) % rows.size(); }),
+           50);
+
+    // Pasting a 2880 x 1800 screenshot (PNG data, as screenshot tools offer it).
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        chart(2880, 1800, 7).save(&buffer, "PNG");
+    }
+    QMimeData data;
+    data.setData(QStringLiteral("image/png"), png);
+    report("paste a 2880x1800 screenshot (decode+scale+PNG+write)",
+           repeat(5, [&] { view->entryIV()->readFromMimeData(&data); }), 300);
+    const QImage decoded = QImage::fromData(png);
+    report("  of which scaling to 720 wide",
+           repeat(5, [&] { (void)gui::ChartImageWell::scaledForStorage(decoded); }), 0);
+    const QImage scaled = gui::ChartImageWell::scaledForStorage(decoded);
+    report("  of which PNG encoding",
+           repeat(5, [&] { (void)gui::ChartImageWell::pngData(scaled); }), 0);
+
+    view.reset();
+    context.reset();
+    fs::remove_all(dir);
+    return 0;
+}

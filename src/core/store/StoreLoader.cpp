@@ -1,0 +1,254 @@
+#include "core/store/StoreLoader.h"
+
+#include "core/store/ObjectContext.h"
+#include "core/store/SqliteStore.h"
+
+#include <algorithm>
+#include <span>
+#include <sqlite3.h>
+#include <thread>
+
+namespace brivel::store {
+
+namespace {
+
+// Longer texts (comments, notes) are rarely repeated: sharing them would only cost lookups.
+constexpr std::size_t ShortText = 24;
+
+void readText(sqlite3_stmt* s, int col, Value& v,
+              std::unordered_map<std::string_view, Value>& shortTexts) {
+    std::string_view text(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
+                          static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
+    if (text.size() > ShortText) {
+        v = Value::string(text);
+        return;
+    }
+    auto it = shortTexts.find(text);
+    if (it == shortTexts.end()) {
+        Value shared = Value::string(text);
+        it = shortTexts.emplace(shared.stringView(), shared).first;
+    }
+    v = it->second;
+}
+
+void readValue(sqlite3_stmt* s, int col, AttributeType type, Value& v,
+               std::unordered_map<std::string_view, Value>& shortTexts) {
+    switch (type) {
+    case AttributeType::String:
+        readText(s, col, v, shortTexts);
+        break;
+    case AttributeType::Date:
+        v = Value::date(Date(sqlite3_column_double(s, col)));
+        break;
+    case AttributeType::Double:
+        v = Value::real(sqlite3_column_double(s, col));
+        break;
+    case AttributeType::Boolean:
+        v = Value::boolean(sqlite3_column_int64(s, col) != 0);
+        break;
+    case AttributeType::Int16:
+        v = Value::integer(static_cast<std::int16_t>(sqlite3_column_int64(s, col)));
+        break;
+    case AttributeType::Int32:
+        v = Value::integer(static_cast<std::int32_t>(sqlite3_column_int64(s, col)));
+        break;
+    }
+}
+
+} // namespace
+
+StoreLoader::StoreLoader(const ObjectModel& model, Database& db, std::filesystem::path path)
+    : m_model(model), m_db(db), m_path(std::move(path)) {}
+
+std::pair<StoreLoader::Part, StoreLoader::Part>
+StoreLoader::partition(std::vector<SizedTable> tables) {
+    std::stable_sort(tables.begin(), tables.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    // Each table goes to the part with fewer rows so far: an account of years of trading has
+    // most of its rows in one or two tables, which end up on different connections.
+    Part mine, theirs;
+    for (const auto& table : tables) {
+        Part& to = theirs.rows < mine.rows ? theirs : mine;
+        to.tables.push_back(table);
+        to.rows += table.first;
+    }
+    if (mine.rows + theirs.rows < ParallelRows || theirs.tables.empty()) {
+        mine.tables.insert(mine.tables.end(), theirs.tables.begin(), theirs.tables.end());
+        mine.rows += theirs.rows;
+        theirs = Part();
+    }
+    return {std::move(mine), std::move(theirs)};
+}
+
+std::pair<StoreLoader::Part, StoreLoader::Part> StoreLoader::countAndPartition() {
+    std::vector<SizedTable> tables;
+    for (const auto& e : m_model.entities()) {
+        std::int64_t rows = 0;
+        Statement count(m_db, "SELECT count(*) FROM " + SqliteStore::quotedName(e->name));
+        if (count.ok() && count.step() == SQLITE_ROW)
+            rows = sqlite3_column_int64(count.handle(), 0);
+        tables.emplace_back(rows, e.get());
+    }
+    return partition(std::move(tables));
+}
+
+bool StoreLoader::load(ObjectContext& context) {
+    auto [mine, theirs] = countAndPartition();
+    // The second connection's thread takes the part with the largest table (an account's
+    // orders: records and shared short texts, little else). This thread's heap, which the
+    // program prepares for large accounts (tuneHeapForLargeAccounts), takes the records that
+    // bring texts and lists of their own.
+    if (!theirs.tables.empty())
+        std::swap(mine, theirs);
+    if (!readInParallel(mine, theirs))
+        return false;
+    std::vector<ManagedObject*> byID;
+    adoptAll(context, byID);
+    reserveToMany(byID);
+    link(byID);
+    return true;
+}
+
+bool StoreLoader::readInParallel(const Part& mine, const Part& theirs) {
+    bool okHere = true, okThere = true;
+    reserve(mine, m_here);
+    reserve(theirs, m_there);
+    if (theirs.tables.empty()) {
+        okHere = readTables(m_db, mine, m_here);
+    } else {
+        std::thread worker([&] {
+            Database second;
+            Error error;
+            if (!second.open(m_path, SQLITE_OPEN_READONLY, &error)) {
+                m_there.failure = error.message();
+                okThere = false;
+                return;
+            }
+            okThere = readTables(second, theirs, m_there);
+        });
+        okHere = readTables(m_db, mine, m_here);
+        worker.join();
+    }
+    if (!okHere || !okThere) {
+        m_failure = !okHere ? m_here.failure : m_there.failure;
+        return false;
+    }
+    return true;
+}
+
+// The row counts are known: the lists are sized once rather than regrown (and first-touched)
+// step by step, and by the calling thread, whose heap is prepared for large accounts.
+void StoreLoader::reserve(const Part& part, LoadedRows& out) {
+    out.records.reserve(static_cast<std::size_t>(part.rows));
+    std::size_t links = 0;
+    for (const auto& [rows, e] : part.tables)
+        links += static_cast<std::size_t>(rows) * SqliteStore::storedForeignKeys(*e).size();
+    out.links.reserve(links);
+}
+
+bool StoreLoader::readTables(Database& db, const Part& part, LoadedRows& out) {
+    for (const auto& table : part.tables)
+        if (!readTable(db, table, out))
+            return false;
+    return true;
+}
+
+bool StoreLoader::readTable(Database& db, const SizedTable& table, LoadedRows& out) {
+    const EntityDescription& e = *table.second;
+    const auto fks = SqliteStore::storedForeignKeys(e);
+    std::string sql = "SELECT id";
+    for (const auto& a : e.attributes)
+        sql += ", " + SqliteStore::quotedName(a.name);
+    for (const auto* r : fks)
+        sql += ", " + SqliteStore::quotedName(SqliteStore::foreignKeyColumn(*r));
+    sql += " FROM " + SqliteStore::quotedName(e.name) + " ORDER BY id";
+    Statement st(db, sql);
+    if (!st.ok()) {
+        out.failure = db.lastMessage();
+        return false;
+    }
+    std::vector<std::size_t> fkIndex;
+    for (const auto* r : fks)
+        fkIndex.push_back(static_cast<std::size_t>(e.relationshipIndex(r->name)));
+    sqlite3_stmt* s = st.handle();
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        auto record = e.factory();
+        ManagedObject* o = record.get();
+        o->m_id = sqlite3_column_int64(s, 0);
+        o->m_persisted = true;
+        int col = 1;
+        for (std::size_t i = 0; i < e.attributes.size(); ++i, ++col)
+            if (sqlite3_column_type(s, col) != SQLITE_NULL)
+                readValue(s, col, e.attributes[i].type, o->m_values[i], out.shortTexts);
+        for (std::size_t f = 0; f < fks.size(); ++f, ++col)
+            if (sqlite3_column_type(s, col) != SQLITE_NULL)
+                out.links.push_back({o, fkIndex[f], sqlite3_column_int64(s, col)});
+        out.records.push_back(std::move(record));
+    }
+    if (rc != SQLITE_DONE) {
+        out.failure = db.lastMessage();
+        return false;
+    }
+    return true;
+}
+
+void StoreLoader::adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID) {
+    for (auto* part : {&m_here, &m_there})
+        for (auto& r : part->records)
+            m_largestID = std::max(m_largestID, r->m_id);
+    byID.assign(static_cast<std::size_t>(m_largestID) + 1, nullptr);
+    context.m_owned.reserve(context.m_owned.size() + m_here.records.size() +
+                            m_there.records.size());
+    for (auto* part : {&m_here, &m_there}) {
+        for (auto& r : part->records) {
+            if (r->m_id > 0)
+                byID[static_cast<std::size_t>(r->m_id)] = r.get();
+            context.adopt(std::move(r));
+        }
+        part->records.clear();
+        part->records.shrink_to_fit();
+    }
+}
+
+// Sizes every to-many list once before it is filled: a trade's orders and a day's notes would
+// otherwise regrow their lists one record at a time.
+void StoreLoader::reserveToMany(const std::vector<ManagedObject*>& byID) {
+    std::vector<std::uint32_t> members(byID.size(), 0);
+    for (auto* part : {&m_here, &m_there})
+        for (const auto& l : part->links)
+            if (l.to > 0 && static_cast<std::size_t>(l.to) < members.size())
+                ++members[static_cast<std::size_t>(l.to)];
+    for (std::size_t id = 0; id < byID.size(); ++id) {
+        if (!members[id] || !byID[id])
+            continue;
+        for (auto& slot :
+             std::span(byID[id]->m_relations, byID[id]->m_entity->relationships.size()))
+            if (slot.many)
+                slot.many->reserve(members[id]);
+    }
+}
+
+// Relationships are set directly, both sides at once.
+void StoreLoader::link(const std::vector<ManagedObject*>& byID) {
+    for (auto* part : {&m_here, &m_there}) {
+        for (const auto& l : part->links) {
+            ManagedObject* to = l.to > 0 && static_cast<std::size_t>(l.to) < byID.size()
+                                    ? byID[static_cast<std::size_t>(l.to)]
+                                    : nullptr;
+            const auto& rel = l.from->m_entity->relationships[l.relationship];
+            if (!to || to->m_entity != rel.destination)
+                continue; // a dangling reference: the record simply has no owner
+            l.from->m_relations[l.relationship].one = to;
+            auto& inverse = to->m_relations[rel.inverseIndex];
+            if (inverse.many)
+                inverse.many->push_back(l.from);
+            else
+                inverse.one = l.from;
+        }
+        part->links.clear();
+        part->links.shrink_to_fit();
+    }
+}
+
+} // namespace brivel::store

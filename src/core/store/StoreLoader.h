@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/store/EntityDescription.h"
+#include "core/store/ManagedObject.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace brivel::store {
+
+class Database;
+class ObjectContext;
+
+// Reads every record of a store file into a context: the tables split over two connections by
+// their sizes, so that both cores read, then the relationships linked once every record exists.
+// Loading is not a change: no hook runs, nothing is marked, nothing is recorded for undo.
+class StoreLoader {
+public:
+    // Below this many rows in all, one connection reads everything: opening a second one and
+    // starting a thread would cost more than it saves.
+    static constexpr std::int64_t ParallelRows = 20000;
+
+    // Tables (with their row counts) to read on one connection.
+    using SizedTable = std::pair<std::int64_t, const EntityDescription*>;
+    struct Part {
+        std::vector<SizedTable> tables;
+        std::int64_t rows = 0;
+    };
+    // Splits tables (with their row counts) into two parts of about equal rows, largest table
+    // first. The second part is empty when everything should be read on one connection.
+    static std::pair<Part, Part> partition(std::vector<SizedTable> tables);
+
+    StoreLoader(const ObjectModel& model, Database& db, std::filesystem::path path);
+
+    // Reads every table into context. False, with failure() saying why, when one cannot be
+    // read; the context is then left as it was.
+    bool load(ObjectContext& context);
+    const std::string& failure() const { return m_failure; }
+    // The largest identifier read (0 for an empty file).
+    ObjectID largestID() const { return m_largestID; }
+
+private:
+    struct PendingLink {
+        ManagedObject* from;
+        std::size_t relationship;
+        ObjectID to;
+    };
+    // The rows of some tables, read into records not yet in any context.
+    struct LoadedRows {
+        std::vector<std::unique_ptr<ManagedObject>> records;
+        std::vector<PendingLink> links;
+        std::string failure;
+        // Short texts (tickers, descriptions, index names) repeat across hundreds of thousands
+        // of records: one copy of each is shared.
+        std::unordered_map<std::string_view, Value> shortTexts;
+    };
+
+    std::pair<Part, Part> countAndPartition();
+    bool readInParallel(const Part& mine, const Part& theirs);
+    static void reserve(const Part& part, LoadedRows& out);
+    static bool readTables(Database& db, const Part& part, LoadedRows& out);
+    static bool readTable(Database& db, const SizedTable& table, LoadedRows& out);
+    void adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID);
+    void reserveToMany(const std::vector<ManagedObject*>& byID);
+    void link(const std::vector<ManagedObject*>& byID);
+
+    const ObjectModel& m_model;
+    Database& m_db;
+    std::filesystem::path m_path;
+    LoadedRows m_here, m_there;
+    std::string m_failure;
+    ObjectID m_largestID = 0;
+};
+
+} // namespace brivel::store

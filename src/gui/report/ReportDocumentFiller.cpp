@@ -1,0 +1,134 @@
+#include "gui/report/ReportDocumentFiller.h"
+
+#include <QTextBlock>
+#include <QTextFragment>
+#include <QTextImageFormat>
+#include <QUrl>
+#include <algorithm>
+
+namespace brivel::gui {
+
+namespace {
+
+// The document keeps the full-size picture under this name; the format only scales it.
+constexpr int NaturalWidthProperty = QTextFormat::UserProperty + 1;
+constexpr int NaturalHeightProperty = QTextFormat::UserProperty + 2;
+
+QString imageName(const QString& file) {
+    return QUrl::fromLocalFile(file).toString();
+}
+
+void scale(QTextImageFormat& format, qreal maxWidth) {
+    const qreal w = format.doubleProperty(NaturalWidthProperty);
+    const qreal h = format.doubleProperty(NaturalHeightProperty);
+    if (w <= 0 || h <= 0)
+        return;
+    const qreal width = maxWidth > 0 ? std::min(w, maxWidth) : w;
+    format.setWidth(width);
+    format.setHeight(h * width / w);
+}
+
+} // namespace
+
+ReportDocumentFiller::ReportDocumentFiller(QTextDocument& document,
+                                           std::shared_ptr<const ReportResult> result,
+                                           qreal maxImageWidth)
+    : m_document(&document), m_result(std::move(result)), m_maxImageWidth(maxImageWidth),
+      m_cursor(&document) {
+    for (std::size_t i = 0; i < report::TextStyleCount; ++i)
+        m_formats[i] = charFormat(static_cast<report::TextStyle>(i));
+    m_cursor.movePosition(QTextCursor::End);
+}
+
+std::size_t ReportDocumentFiller::runCount() const {
+    return m_result->text.runs().size();
+}
+
+bool ReportDocumentFiller::isComplete() const {
+    return m_next >= runCount();
+}
+
+QTextCharFormat ReportDocumentFiller::charFormat(report::TextStyle style) {
+    QTextCharFormat format;
+    if (style == report::TextStyle::Plain)
+        return format; // the document's default font
+    const report::StyleAttributes& a = report::styleAttributes(style);
+    // The family as the report names it; font matching picks the nearest installed face.
+    format.setFontFamilies(
+        {QString::fromUtf8(a.fontFamily.data(), static_cast<qsizetype>(a.fontFamily.size()))});
+    format.setFontPointSize(a.pointSize);
+    format.setFontWeight(a.bold ? QFont::Bold : QFont::Normal);
+    format.setFontUnderline(a.underline);
+    if (a.background) {
+        format.setBackground(QColor::fromRgbF(static_cast<float>(a.background->red),
+                                              static_cast<float>(a.background->green),
+                                              static_cast<float>(a.background->blue)));
+        // The text colour is the text system's default, black; in a dark colour scheme the
+        // default would be light and unreadable on these backgrounds.
+        format.setForeground(QColor(Qt::black));
+    }
+    return format;
+}
+
+bool ReportDocumentFiller::fillSome(qint64 budgetMilliseconds) {
+    if (!m_document)
+        return true;
+    QElapsedTimer timer;
+    timer.start();
+    const auto& runs = m_result->text.runs();
+    m_cursor.beginEditBlock();
+    while (m_next < runs.size()) {
+        appendRun(runs[m_next++]);
+        // The clock is read every few runs only: reading it costs about as much as a short run.
+        if ((m_next & 31) == 0 && timer.elapsed() >= budgetMilliseconds)
+            break;
+    }
+    m_cursor.endEditBlock();
+    return isComplete();
+}
+
+void ReportDocumentFiller::appendRun(const report::StyledText::Run& run) {
+    const report::StyledText& text = m_result->text;
+    if (run.isAttachment()) {
+        const QString file = QString::fromStdString(text.attachmentOf(run).file.string());
+        auto found = m_result->images.constFind(file);
+        if (found == m_result->images.constEnd())
+            return; // a file that cannot be read leaves no picture
+        const QString name = imageName(file);
+        m_document->addResource(QTextDocument::ImageResource, QUrl(name),
+                                QVariant::fromValue(*found));
+        QTextImageFormat format;
+        format.setName(name);
+        format.setProperty(NaturalWidthProperty, qreal(found->width()));
+        format.setProperty(NaturalHeightProperty, qreal(found->height()));
+        scale(format, m_maxImageWidth);
+        m_cursor.insertImage(format);
+        return;
+    }
+    const std::string_view piece = text.textOf(run);
+    m_cursor.insertText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())),
+                        m_formats[static_cast<std::size_t>(run.style)]);
+}
+
+void ReportDocumentFiller::fitImages(QTextDocument& document, qreal maxWidth) {
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid() || !fragment.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat format = fragment.charFormat().toImageFormat();
+            const qreal before = format.width();
+            scale(format, maxWidth);
+            if (format.width() == before)
+                continue;
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+        }
+    }
+    cursor.endEditBlock();
+}
+
+} // namespace brivel::gui

@@ -1,0 +1,62 @@
+#include "ReportTestSupport.h"
+
+#include "core/report/DefaultReportDates.h"
+#include "support/TempDir.h"
+
+#include <unicode/gregocal.h>
+
+namespace brivel::report::test {
+namespace {
+
+Date wallClock(const char* zone, int year, int month, int day, int hour, int minute, int second) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::GregorianCalendar calendar(icu::TimeZone::createTimeZone(icu::UnicodeString(zone)),
+                                    status);
+    calendar.clear();
+    calendar.set(year, month - 1, day, hour, minute, second);
+    return Date(calendar.getTime(status) / 1000.0);
+}
+
+struct Case {
+    const char* what;
+    const char* zone;
+    int year, month, day, hour; // now, local
+    int beginMonth, beginDay, beginHour;
+};
+
+// begin = today's start - 6 x today's length; end = the last second of today.
+TEST(DefaultReportDatesTest, SevenTimesTodaysLengthEndingAtTheLastSecondOfToday) {
+    const Case cases[] = {
+        {"ordinary week", "America/New_York", 2024, 1, 17, 15, 1, 11, 0},
+        {"just after midnight", "America/New_York", 2024, 1, 17, 0, 1, 11, 0},
+        {"spring forward: 23-hour day", "America/New_York", 2024, 3, 10, 12, 3, 4, 6},
+        {"fall back: 25-hour day", "America/New_York", 2024, 11, 3, 12, 10, 27, 18},
+        // The week held a 23-hour day, but only today's length counts: an hour earlier.
+        {"day after spring forward", "America/New_York", 2024, 3, 11, 9, 3, 4, 23},
+        {"spring forward in Berlin", "Europe/Berlin", 2024, 3, 31, 20, 3, 25, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        brivel::test::ScopedEnv tz("TZ", c.zone);
+        const Date now = wallClock(c.zone, c.year, c.month, c.day, c.hour, 30, 0);
+        auto range = defaultReportDates(now);
+        ASSERT_TRUE(range);
+        EXPECT_EQ(range->begin,
+                  wallClock(c.zone, c.year, c.beginMonth, c.beginDay, c.beginHour, 0, 0));
+        EXPECT_EQ(range->end, wallClock(c.zone, c.year, c.month, c.day, 23, 59, 59));
+        EXPECT_LE(range->begin, now);
+        EXPECT_LE(now, range->end);
+    }
+}
+
+TEST(DefaultReportDatesTest, FollowsTheTimeZoneOfTheEnvironmentWhenAsked) {
+    // The same instant is a different calendar day in Tokyo and in New York.
+    const Date instant = wallClock("America/New_York", 2024, 1, 17, 20, 0, 0);
+    brivel::test::ScopedEnv tz("TZ", "Asia/Tokyo");
+    auto range = defaultReportDates(instant);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->end, wallClock("Asia/Tokyo", 2024, 1, 18, 23, 59, 59));
+}
+
+} // namespace
+} // namespace brivel::report::test

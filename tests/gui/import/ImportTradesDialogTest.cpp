@@ -1,0 +1,153 @@
+// The import dialog, offscreen: preview, column choices, bad lines, and the import itself as one
+// undo step.
+
+#ifndef Q_MOC_RUN
+#include "core/app/Preferences.h"
+#include "core/model/AccountStore.h"
+#include "core/model/Trade.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Prompter.h"
+#include "gui/document/AccountEnvironment.h"
+#include "support/TempDir.h"
+#endif
+#include "gui/import/ImportTradesDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+using namespace brivel;
+
+class ImportTradesDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> m_dir;
+    std::unique_ptr<app::Preferences> m_prefs;
+    std::unique_ptr<store::ObjectContext> m_context;
+    std::unique_ptr<FixedClock> m_clock;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<gui::AccountEnvironment> m_env;
+
+    QString file(const char* name, const std::string& text) {
+        auto path = *m_dir / name;
+        test::writeFile(path, text);
+        return QString::fromStdString(path.string());
+    }
+    std::size_t tradeCount() const { return m_context->registeredObjects("Trade").size(); }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<test::TempDir>();
+        m_prefs = std::make_unique<app::Preferences>(*m_dir / "preferences.json");
+        const auto database = *m_dir / "T001" / "database.brdb";
+        std::filesystem::create_directories(database.parent_path());
+        Error error;
+        QVERIFY(model::createEmptyAccountStore(database, &error));
+        m_context = model::openAccountStore(database, &error);
+        QVERIFY(m_context);
+        m_clock = std::make_unique<FixedClock>(Date(1700000000.0));
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_env.reset(new gui::AccountEnvironment{*m_context, *m_prefs, *m_clock, *m_prompter, "T001",
+                                                database, nullptr});
+    }
+    void cleanup() {
+        m_env.reset();
+        m_context.reset();
+        m_prefs.reset();
+        m_dir.reset();
+    }
+
+    void previewShowsTheOrdersAndTheChosenColumns() {
+        gui::ImportTradesDialog dialog(*m_env);
+        dialog.setFile(file("fills.csv", "Date,Symbol,Side,Qty,Fill Price\n"
+                                         "2024-03-01 09:30,AAPL,buy,100,10\n"
+                                         "2024-03-01 09:40,AAPL,sell,100,12\n"
+                                         "2024-03-01 09:45,MSFT,buy,10,20\n"));
+        auto* import = dialog.findChild<QPushButton*>("importButton");
+        auto* detected = dialog.findChild<QLabel*>("importDetectedLabel");
+        QVERIFY(import && detected);
+        QVERIFY(!import->isEnabled());
+        QVERIFY2(detected->text().contains("price"), qPrintable(detected->text()));
+
+        // The user names the price column; the preview follows.
+        auto* price = dialog.findChild<QComboBox*>("importColumn_price");
+        QVERIFY(price);
+        price->setCurrentIndex(price->findText("Fill Price"));
+        QVERIFY(!dialog.plan().failure);
+        QVERIFY2(detected->text().contains("Broker executions"), qPrintable(detected->text()));
+        auto* symbol = dialog.findChild<QComboBox*>("importColumn_symbol");
+        QCOMPARE(symbol->currentText(), QString("Symbol"));
+        QCOMPARE(price->currentText(), QString("Fill Price"));
+        auto* preview = dialog.findChild<QTableView*>("importPreviewTable");
+        QCOMPARE(preview->model()->rowCount(), 3);
+        QCOMPARE(preview->model()->index(1, 4).data().toString(), QString("Sell"));
+        QCOMPARE(preview->model()->index(1, 3).data().toString(), QString("AAPL 2024-03-01"));
+        QCOMPARE(preview->model()->index(2, 0).data().toString(), QString("2"));
+        QVERIFY(import->isEnabled());
+        QCOMPARE(tradeCount(), std::size_t(0)); // a preview writes nothing
+    }
+
+    void badLinesAreListedAndBlockTheImportUntilSkipped() {
+        gui::ImportTradesDialog dialog(*m_env);
+        dialog.setFile(file("bad.csv", "Date,Symbol,Side,Quantity,Price\n"
+                                       "2024-03-01,AAPL,buy,100,10\n"
+                                       "2024-03-01,AAPL,sell,many,12\n"));
+        auto* errors = dialog.findChild<QTableView*>("importErrorsTable");
+        QCOMPARE(errors->model()->rowCount(), 1);
+        QCOMPARE(errors->model()->index(0, 0).data().toString(), QString("3"));
+        QCOMPARE(errors->model()->index(0, 1).data().toString(), QString("Quantity"));
+        QCOMPARE(errors->model()->index(0, 2).data().toString(), QString("many"));
+        auto* import = dialog.findChild<QPushButton*>("importButton");
+        QVERIFY(!import->isEnabled());
+        dialog.findChild<QCheckBox*>("importSkipBadLines")->setChecked(true);
+        QVERIFY(import->isEnabled());
+    }
+
+    void importingCreatesTheTradesAsOneUndoStep() {
+        gui::ImportTradesDialog dialog(*m_env);
+        dialog.setFile(file("fills.csv", "Date,Symbol,Side,Quantity,Price,Commission\n"
+                                         "2024-03-01 09:30,AAPL,buy,100,10,1\n"
+                                         "2024-03-01 09:40,AAPL,sell,100,12,1\n"
+                                         "2024-03-01 09:45,MSFT,buy,10,20,1\n"));
+        dialog.findChild<QPushButton*>("importButton")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(tradeCount(), std::size_t(2));
+        QVERIFY(dialog.summary());
+        QCOMPARE(dialog.summary()->tradesClosed, std::size_t(1));
+        QCOMPARE(dialog.summary()->netProfit, 198.0);
+        QCOMPARE(m_prompter->asked().size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(m_prompter->asked()[0].title), QString("Import Complete"));
+        QVERIFY(QString::fromStdString(m_prompter->asked()[0].message).contains("198.00"));
+
+        m_context->undoManager().undo();
+        QCOMPARE(tradeCount(), std::size_t(0));
+        QVERIFY(m_context->registeredObjects("Order").empty());
+
+        // The same file again: nothing new once the first import stands.
+        m_context->undoManager().redo();
+        QCOMPARE(tradeCount(), std::size_t(2));
+        gui::ImportTradesDialog again(*m_env);
+        again.setFile(file("fills.csv", "Date,Symbol,Side,Quantity,Price,Commission\n"
+                                        "2024-03-01 09:30,AAPL,buy,100,10,1\n"));
+        QCOMPARE(again.plan().duplicatesSkipped, std::size_t(1));
+        QVERIFY(!again.findChild<QPushButton*>("importButton")->isEnabled());
+    }
+
+    void theOwnExportIsRecognised() {
+        gui::ImportTradesDialog dialog(*m_env);
+        dialog.setFile(file("trades.csv", "Trade #,Order Date,Ticker,Description,Buy/Sell,"
+                                          "Quantity,Price,Commission,Reason,Strategy\n"
+                                          "1,2024-03-01 09:30:00 -0500,X,A,Buy,10,$5.00,,,\n"));
+        auto* detected = dialog.findChild<QLabel*>("importDetectedLabel");
+        QVERIFY2(detected->text().contains("Brivel trade export"), qPrintable(detected->text()));
+        QVERIFY(!dialog.findChild<QWidget*>("importColumnsBox")->isEnabled());
+        QCOMPARE(dialog.findChild<QTableView*>("importPreviewTable")->model()->rowCount(), 1);
+    }
+};
+
+QTEST_MAIN(ImportTradesDialogTest)
+#include "ImportTradesDialogTest.moc"

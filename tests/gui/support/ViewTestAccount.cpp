@@ -1,0 +1,164 @@
+#include "gui/support/ViewTestAccount.h"
+
+#ifndef Q_MOC_RUN
+#include "core/model/AccountStore.h"
+#include "core/model/ChartImageFiles.h"
+#include "core/model/Order.h"
+#endif
+
+#include <QDateTime>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QTimeZone>
+#include <stdexcept>
+
+namespace brivel::gui::test {
+
+Date localTime(int year, int month, int day, int hour, int minute, int second) {
+    QDateTime t(QDate(year, month, day), QTime(hour, minute, second), QTimeZone::systemTimeZone());
+    return Date(static_cast<double>(t.toMSecsSinceEpoch()) / 1000.0);
+}
+
+ViewTestAccount::ViewTestAccount(Date now) : clock(now), prompter(false) {
+    setSystemLog(&memoryLog);
+    m_folder = m_dir.path() / "B0W1";
+    std::filesystem::create_directories(m_folder);
+    const auto database = m_folder / "database.brdb";
+    Error error;
+    if (!model::createEmptyAccountStore(database, &error))
+        throw std::runtime_error(error.message());
+    m_context = model::openAccountStore(database, &error);
+    if (!m_context)
+        throw std::runtime_error(error.message());
+    m_preferences = std::make_unique<app::Preferences>(m_dir.path() / "preferences.json");
+    m_preferences->registerDefaults(nlohmann::json{
+        {"arrayOfIndices", nlohmann::json::array({{{"index", "NASDAQ"}}, {{"index", "DOW"}}})},
+        {"arrayOfStrategies",
+         nlohmann::json::array({{{"strategy", "Breakout"}}, {{"strategy", "Pullback"}}})}});
+    m_env = std::make_unique<AccountEnvironment>(
+        AccountEnvironment{*m_context, *m_preferences, clock, prompter, "B0W1", database, nullptr});
+}
+
+ViewTestAccount::~ViewTestAccount() {
+    m_env.reset();
+    m_context.reset();
+    setSystemLog(nullptr);
+}
+
+model::Log* ViewTestAccount::addLog(Date date) {
+    auto* log = model::Log::insertInManagedObjectContext(m_context.get());
+    log->setDate(date);
+    return log;
+}
+
+model::Note* ViewTestAccount::addNote(model::Log* log, Date timestamp,
+                                      std::optional<std::string> ticker,
+                                      std::optional<std::string> comment, bool flag) {
+    auto* note = model::Note::insertInManagedObjectContext(m_context.get());
+    note->setTimestamp(timestamp);
+    note->setTicker(std::move(ticker));
+    note->setComment(std::move(comment));
+    note->setFlagValue(flag);
+    log->addNoteObject(note);
+    return note;
+}
+
+model::PriceBarrier* ViewTestAccount::addBarrier(model::Log* log, std::string ticker,
+                                                 double support, double resistance) {
+    auto* barrier = model::PriceBarrier::insertInManagedObjectContext(m_context.get());
+    barrier->setTicker(std::move(ticker));
+    barrier->setSupportValue(support);
+    barrier->setResistanceValue(resistance);
+    log->addPriceBarrierObject(barrier);
+    return barrier;
+}
+
+model::Trade* ViewTestAccount::addTrade(const std::string& ticker, Date date, double buy,
+                                        double sell, int shares, const std::string& reason) {
+    auto* trade = model::Trade::insertInManagedObjectContext(m_context.get());
+    trade->setTicker(ticker);
+    trade->setDate(date);
+    auto* chart = model::ChartImage::insertInManagedObjectContext(m_context.get());
+    chart->setEntryImg("B0W1/" + ticker + std::to_string(static_cast<long>(date.secondsSince1970)) +
+                       "-entry.png");
+    chart->setExitImg("B0W1/" + ticker + std::to_string(static_cast<long>(date.secondsSince1970)) +
+                      "-exit.png");
+    trade->setChartImg(chart);
+    const double commission = 1.5;
+    for (int k = 0; k < 2; ++k) {
+        auto* order = model::Order::insertInManagedObjectContext(m_context.get());
+        order->setDate(date.addingSeconds(k * 3600.0));
+        order->setDesc(std::string("Position 1"));
+        order->setIsBuyValue(k == 0);
+        order->setNumSharesValue(shares);
+        order->setPriceValue(k == 0 ? buy : sell);
+        order->setCommissionValue(commission);
+        order->setReason(reason);
+        trade->addOrderObject(order);
+    }
+    // The values the bookkeeping would reach; set here so that no scheduler has to run.
+    trade->setIsClosedValue(true);
+    trade->setProfitValue((sell - buy) * shares - 2 * commission);
+    trade->setTradeStrategyValue(static_cast<std::int16_t>(shares % 2));
+    return trade;
+}
+
+void ViewTestAccount::writeChartImages(model::Trade* trade, int width, int height) {
+    const auto* chart = trade->chartImg();
+    for (const auto& name : {chart->entryImg(), chart->exitImg()}) {
+        QImage image(width, height, QImage::Format_RGB32);
+        QPainter p(&image);
+        QLinearGradient g(0, 0, 0, height);
+        g.setColorAt(0, QColor(30, 34, 48));
+        g.setColorAt(1, QColor(12, 14, 20));
+        p.fillRect(image.rect(), g);
+        p.setPen(QColor(60, 66, 84));
+        for (int x = 0; x < width; x += 40)
+            p.drawLine(x, 0, x, height);
+        // A candle chart that wanders with the ticker's name.
+        double price = height / 2.0;
+        unsigned seed = static_cast<unsigned>(std::hash<std::string>{}(*name));
+        for (int x = 8; x + 6 < width; x += 10) {
+            seed = seed * 1103515245u + 12345u;
+            const double move = static_cast<double>(static_cast<int>((seed >> 16) % 21) - 10);
+            const double open = price;
+            price = std::clamp(price + move, 20.0, height - 20.0);
+            p.setPen(open > price ? QColor(80, 200, 120) : QColor(230, 80, 80));
+            p.drawLine(x + 3, static_cast<int>(std::min(open, price) - 6), x + 3,
+                       static_cast<int>(std::max(open, price) + 6));
+            p.fillRect(QRectF(x, std::min(open, price), 6, std::max(2.0, std::abs(open - price))),
+                       p.pen().color());
+        }
+        p.end();
+        auto file = model::chartImageFile(m_env->databasePath, *name);
+        image.save(QString::fromStdString(file->string()), "PNG");
+    }
+}
+
+void ViewTestAccount::fillSample(Date firstDay, int days, bool withImages) {
+    const char* tickers[] = {"AAPL", "MSFT", "NVDA", "TSLA", "AMD"};
+    const char* comments[] = {
+        "Gap up on earnings, waiting for the first pullback",
+        "Volume drying up near resistance",
+        "Market weak into the close, no new longs",
+        "Held VWAP all morning; added on the break of the high",
+        "Fed minutes at 2 pm, sizing down",
+    };
+    for (int d = 0; d < days; ++d) {
+        const Date day = firstDay.addingSeconds(d * 86400.0);
+        auto* log = addLog(day.addingSeconds(8 * 3600.0));
+        addBarrier(log, "NASDAQ", 15800 + d * 35, 16150 + d * 20);
+        addBarrier(log, "DOW", 38400 + d * 60, 39050 + d * 45);
+        for (int n = 0; n < 3; ++n)
+            addNote(log, day.addingSeconds((9.5 + n * 2.25) * 3600.0), tickers[(d + n) % 5],
+                    comments[(d * 3 + n) % 5], (d + n) % 4 == 1);
+        auto* trade = addTrade(tickers[d % 5], day.addingSeconds(10 * 3600.0), 180 + d * 3.5,
+                               d % 3 == 2 ? 176.25 + d * 3.5 : 184.8 + d * 3.5, 100 + 50 * d);
+        if (withImages)
+            writeChartImages(trade, 720, 360);
+    }
+    endEvent();
+}
+
+} // namespace brivel::gui::test

@@ -1,0 +1,67 @@
+#pragma once
+
+#ifndef Q_MOC_RUN
+#include "core/app/Preferences.h"
+#include "core/model/Entities.h"
+#include "core/model/Trade.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Prompter.h"
+#include "core/platform/SystemLog.h"
+#include "core/store/ObjectContext.h"
+#include "gui/document/AccountEnvironment.h"
+#include "support/TempDir.h"
+#endif
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace brivel::gui::test {
+
+// Local wall-clock time in the zone the tests run in (TZ).
+Date localTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+// An account on disk in a temporary support folder ("B0W1/database.brdb"), with preferences on a
+// temporary file (strategies and the indices NASDAQ and DOW), a fixed clock and scripted
+// answers: everything a view of an account window is built from.
+class ViewTestAccount {
+public:
+    explicit ViewTestAccount(Date now);
+    ~ViewTestAccount();
+
+    AccountEnvironment& env() { return *m_env; }
+    store::ObjectContext& context() { return *m_context; }
+    app::Preferences& preferences() { return *m_preferences; }
+    const std::filesystem::path& folder() const { return m_folder; }
+
+    model::Log* addLog(Date date);
+    model::Note* addNote(model::Log* log, Date timestamp, std::optional<std::string> ticker,
+                         std::optional<std::string> comment, bool flag = false);
+    model::PriceBarrier* addBarrier(model::Log* log, std::string ticker, double support,
+                                    double resistance);
+    // A closed trade of two orders (buy, then sell an hour later) with chart image names.
+    model::Trade* addTrade(const std::string& ticker, Date date, double buy, double sell,
+                           int shares, const std::string& strategyNote = "Breakout above range");
+    // Writes a chart picture (width x height) under the trade's entry and exit names.
+    void writeChartImages(model::Trade* trade, int width, int height);
+
+    // A few realistic days of journal (notes, flags, levels) and trades around them, starting
+    // on the given day; pictures are written for the trades when withImages.
+    void fillSample(Date firstDay, int days, bool withImages);
+
+    // Ends the undo group of the current "user event", as the window does after every event.
+    void endEvent() { m_context->undoManager().endEventGroup(); }
+
+    FixedClock clock;
+    ScriptedPrompter prompter;
+    MemoryLog memoryLog;
+
+private:
+    brivel::test::TempDir m_dir;
+    std::filesystem::path m_folder;
+    std::unique_ptr<store::ObjectContext> m_context;
+    std::unique_ptr<app::Preferences> m_preferences;
+    std::unique_ptr<AccountEnvironment> m_env;
+};
+
+} // namespace brivel::gui::test

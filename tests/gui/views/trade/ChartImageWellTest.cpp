@@ -1,0 +1,251 @@
+// The chart image wells: what they store from a paste or a drop, where, at what size, and what
+// Delete and a double click do.
+
+#include "gui/views/trade/ChartImageWell.h"
+#include "TradeTestAccount.h"
+#include "core/controllers/TradeArrayController.h"
+#include "core/model/ChartImageFiles.h"
+#include "core/platform/SystemLog.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QImageReader>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QUrl>
+
+using namespace brivel;
+using namespace brivel::test;
+using gui::ChartImageWell;
+namespace fs = std::filesystem;
+
+class ChartImageWellTest : public QObject {
+    Q_OBJECT
+
+    struct Wells {
+        explicit Wells(TradeTestAccount& account)
+            : trades(*account.context, account.clock, account.prompter, account.folderCode),
+              entry(ChartImageWell::Entry, gui::ImgPathTransformer(account.database),
+                    account.prompter),
+              exit(ChartImageWell::Exit, gui::ImgPathTransformer(account.database),
+                   account.prompter) {
+            trade = trades.newObject();
+            trades.addObject(trade);
+            entry.setChartImage(trade->chartImg());
+            exit.setChartImage(trade->chartImg());
+        }
+        fs::path entryFile() const { return fs::path(entry.filePath()->toStdString()); }
+        fs::path exitFile() const { return fs::path(exit.filePath()->toStdString()); }
+        controllers::TradeArrayController trades;
+        model::Trade* trade = nullptr;
+        ChartImageWell entry, exit;
+    };
+
+    static QByteArray encoded(const QImage& image, const char* format) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, format);
+        return bytes;
+    }
+    static std::unique_ptr<QMimeData> imageData(const QImage& image, const char* mime,
+                                                const char* format) {
+        auto data = std::make_unique<QMimeData>();
+        data->setData(QString::fromLatin1(mime), encoded(image, format));
+        return data;
+    }
+    static void drop(QWidget* target, QMimeData* data) {
+        QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent dropEvent(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &dropEvent);
+    }
+
+private slots:
+    void storesPicturesAtMost720WideAsPng_data() {
+        QTest::addColumn<QSize>("given");
+        QTest::addColumn<QSize>("stored");
+        QTest::addColumn<QByteArray>("mime");
+        QTest::addColumn<QByteArray>("format");
+        QTest::newRow("wide png") << QSize(1440, 900) << QSize(720, 450) << QByteArray("image/png")
+                                  << QByteArray("PNG");
+        QTest::newRow("tall, 720 wide")
+            << QSize(720, 1000) << QSize(720, 1000) << QByteArray("image/png") << QByteArray("PNG");
+        QTest::newRow("jpeg screenshot") << QSize(2880, 1800) << QSize(720, 450)
+                                         << QByteArray("image/jpeg") << QByteArray("JPG");
+        QTest::newRow("bmp") << QSize(1000, 333) << QSize(720, 240) << QByteArray("image/bmp")
+                             << QByteArray("BMP");
+        QTest::newRow("narrow tiff")
+            << QSize(300, 200) << QSize(300, 200) << QByteArray("image/tiff") << QByteArray("TIFF");
+    }
+    void storesPicturesAtMost720WideAsPng() {
+        QFETCH(QSize, given);
+        QFETCH(QSize, stored);
+        QFETCH(QByteArray, mime);
+        QFETCH(QByteArray, format);
+        if (!QImageReader::supportedMimeTypes().contains(mime))
+            QSKIP("this Qt has no plugin for the format");
+        TradeTestAccount account;
+        Wells wells(account);
+        auto data = imageData(makeChart(given.width(), given.height()), mime, format);
+        QVERIFY(wells.entry.readFromMimeData(data.get()));
+        const QString path = QString::fromStdString(wells.entryFile().string());
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), QByteArray("png"));
+        QCOMPARE(reader.size(), stored);
+        QCOMPARE(wells.entry.image().size(), stored);
+        QVERIFY(!fs::exists(wells.exitFile()));
+        // Written through a temporary file: nothing else is left in the folder.
+        int files = 0;
+        for ([[maybe_unused]] const auto& e : fs::directory_iterator(account.folder()))
+            ++files;
+        QCOMPARE(files, 2); // the database and the picture
+    }
+
+    void textOrRemoteAddressesStoreNothing() {
+        TradeTestAccount account;
+        Wells wells(account);
+        QMimeData text;
+        text.setText(QStringLiteral("AAPL long 100 @ 187.20"));
+        QVERIFY(!wells.entry.readFromMimeData(&text));
+        QApplication::clipboard()->setText(QStringLiteral("not a chart"));
+        wells.entry.paste(); // beeps
+        QMimeData remote;
+        remote.setUrls({QUrl(QStringLiteral("https://example.com/chart.png"))});
+        QVERIFY(!wells.entry.readFromMimeData(&remote));
+        QMimeData broken;
+        broken.setData(QStringLiteral("image/png"), QByteArray("not a picture"));
+        QVERIFY(!wells.entry.readFromMimeData(&broken));
+        QVERIFY(!fs::exists(wells.entryFile()));
+        QVERIFY(wells.entry.image().isNull());
+    }
+
+    void droppingAFileOnTheExitWellWritesOnlyTheExitFile() {
+        TradeTestAccount account;
+        Wells wells(account);
+        MemoryLog log;
+        setSystemLog(&log);
+        const fs::path source = account.folder().parent_path() / "from-file-manager.jpg";
+        QVERIFY(makeChart(1600, 1000).save(QString::fromStdString(source.string()), "JPG"));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(source.string()))});
+        drop(&wells.exit, &data);
+        QVERIFY(fs::exists(wells.exitFile()));
+        QVERIFY(!fs::exists(wells.entryFile()));
+        QCOMPARE(QImageReader(QString::fromStdString(wells.exitFile().string())).size(),
+                 QSize(720, 450));
+
+        // A file that is no picture passes the drag but not the drop.
+        const fs::path notes = account.folder().parent_path() / "notes.txt";
+        writeFile(notes, "bought the open");
+        QMimeData textFile;
+        textFile.setUrls({QUrl::fromLocalFile(QString::fromStdString(notes.string()))});
+        drop(&wells.entry, &textFile);
+        QVERIFY(log.contains("Could not read from dragging pasteboard!"));
+        QVERIFY(!fs::exists(wells.entryFile()));
+        setSystemLog(nullptr);
+    }
+
+    void deleteAsksAndOnlyYesRemovesThatWellsFile() {
+        TradeTestAccount account;
+        Wells wells(account);
+        QVERIFY(wells.entry.writeImageToFile(makeChart(800, 500)));
+        QVERIFY(wells.exit.writeImageToFile(makeChart(800, 500)));
+
+        account.prompter.queueAnswer(false);
+        QTest::keyClick(&wells.entry, Qt::Key_Delete);
+        QCOMPARE(account.prompter.asked().back().title, std::string("Confirm Deletion"));
+        QCOMPARE(account.prompter.asked().back().message,
+                 std::string("Are you sure you want to delete this image? It cannot be "
+                             "recovered after it is deleted."));
+        QCOMPARE(account.prompter.asked().back().defaultButton, std::string("No"));
+        QVERIFY(fs::exists(wells.entryFile()));
+        QVERIFY(!wells.entry.image().isNull());
+
+        account.prompter.queueAnswer(true);
+        QTest::keyClick(&wells.entry, Qt::Key_Delete);
+        QVERIFY(!fs::exists(wells.entryFile()));
+        QVERIFY(wells.entry.image().isNull());
+        QVERIFY(fs::exists(wells.exitFile()));
+        // The name stays: the next paste writes the same file again.
+        QVERIFY(wells.entry.writeImageToFile(makeChart(400, 300)));
+        QVERIFY(fs::exists(wells.entryFile()));
+    }
+
+    void aFailedWriteIsAnAlert() {
+        TradeTestAccount account;
+        Wells wells(account);
+        // A folder in the picture's place cannot be replaced by a file.
+        fs::create_directories(wells.entryFile());
+        fs::create_directories(wells.entryFile() / "keep");
+        QVERIFY(!wells.entry.writeImageToFile(makeChart(800, 500)));
+        QVERIFY(!account.prompter.asked().empty());
+        QVERIFY(account.prompter.asked().back().isAlert);
+        QCOMPARE(account.prompter.asked().back().title, std::string("Could Not Save Image"));
+    }
+
+    void onlyADoubleClickAsksForTheEnlargedView() {
+        TradeTestAccount account;
+        Wells wells(account);
+        QSignalSpy spy(&wells.entry, &ChartImageWell::enlargeChartImage);
+        QTest::mouseDClick(&wells.entry, Qt::LeftButton);
+        QCOMPARE(spy.count(), 0); // nothing to enlarge yet
+        QVERIFY(wells.entry.writeImageToFile(makeChart(800, 500)));
+        QTest::mouseClick(&wells.entry, Qt::LeftButton);
+        QCOMPARE(spy.count(), 0);
+        QTest::mouseDClick(&wells.entry, Qt::LeftButton);
+        QCOMPARE(spy.count(), 1);
+        // Without anyone listening a double click does nothing at all.
+        QTest::mouseDClick(&wells.exit, Qt::LeftButton);
+    }
+
+    void aRestoredBackupShowsAndWritesItsOwnFolderOnly() {
+        // Account A's database and pictures, restored into account B's folder: the stored names
+        // still begin with A's code.
+        TempDir root;
+        std::string entryName, exitName;
+        {
+            TradeTestAccount a("A001", root.path());
+            Wells wells(a);
+            QImage red(720, 450, QImage::Format_RGB32);
+            red.fill(Qt::red);
+            QVERIFY(wells.entry.writeImageToFile(red));
+            entryName = *wells.trade->chartImg()->entryImg();
+            exitName = *wells.trade->chartImg()->exitImg();
+            Error error;
+            QVERIFY(a.context->save(&error));
+        }
+        const fs::path folderA = root.path() / "A001";
+        const fs::path folderB = root.path() / "B002";
+        fs::create_directories(folderB);
+        for (const auto& e : fs::directory_iterator(folderA))
+            fs::copy_file(e.path(), folderB / e.path().filename());
+        const std::string beforeA = readFile(folderA / fs::path(entryName).filename());
+        // B's own copy differs from A's, so a well showing A's file would show.
+        QImage blue(720, 450, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        QVERIFY(
+            blue.save(QString::fromStdString((folderB / fs::path(entryName).filename()).string())));
+
+        TradeTestAccount b("B002", root.path());
+        controllers::TradeArrayController trades(*b.context, b.clock, b.prompter, "B002");
+        QCOMPARE(trades.arrangedObjects().size(), std::size_t(1));
+        auto* trade = dynamic_cast<model::Trade*>(trades.arrangedObjects().front());
+        QCOMPARE(*trade->chartImg()->entryImg(), entryName);
+        ChartImageWell entry(ChartImageWell::Entry, gui::ImgPathTransformer(b.database),
+                             b.prompter);
+        ChartImageWell exit(ChartImageWell::Exit, gui::ImgPathTransformer(b.database), b.prompter);
+        entry.setChartImage(trade->chartImg());
+        exit.setChartImage(trade->chartImg());
+        QCOMPARE(entry.image().pixelColor(360, 225), QColor(Qt::blue));
+        QVERIFY(exit.writeImageToFile(makeChart(900, 600)));
+        QVERIFY(fs::exists(folderB / fs::path(exitName).filename()));
+        QVERIFY(!fs::exists(folderA / fs::path(exitName).filename()));
+        QCOMPARE(readFile(folderA / fs::path(entryName).filename()), beforeA);
+    }
+};
+
+QTEST_MAIN(ChartImageWellTest)
+#include "ChartImageWellTest.moc"

@@ -1,0 +1,334 @@
+// The trade view: its orderings, the editing of trades and orders through the tables, the wells
+// following the selection, the enlarged image, the closing hint and the pictures of a deleted
+// trade coming back with Undo.
+
+#include "gui/views/trade/TradeView.h"
+#include "TradeTestAccount.h"
+#include "core/app/TradeClosingHint.h"
+#include "gui/ArrayControllerModel.h"
+#include "gui/views/trade/ChartImageWell.h"
+#include "gui/views/trade/EnlargedImgPanel.h"
+#include "gui/views/trade/TradeClosingHintPanel.h"
+#include "gui/views/trade/TradeListTableView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTextBrowser>
+
+using namespace brivel;
+using namespace brivel::test;
+using gui::TradeView;
+namespace fs = std::filesystem;
+
+namespace {
+
+model::Trade* addTrade(TradeTestAccount& account, TradeView& view, const std::string& ticker) {
+    auto* t = view.tradeAC().newObject();
+    view.tradeAC().addObject(t);
+    t->setTicker(ticker);
+    account.settle();
+    return t;
+}
+
+std::vector<std::string> tickers(TradeView& view) {
+    std::vector<std::string> out;
+    for (auto* o : view.tradeAC().arrangedObjects())
+        out.push_back(o->valueForKey("ticker").toString());
+    return out;
+}
+
+QString cell(QAbstractItemModel* model, int row, int column) {
+    return model->index(row, column).data().toString();
+}
+
+} // namespace
+
+class TradeViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listsOpenTradesFirstThenNewestAndResetsAClickedOrder() {
+        TradeTestAccount account;
+        TradeView view(*account.env);
+        auto* older = addTrade(account, view, "OLD");
+        account.addOrder(older, true, 10, 5, "x", 1);
+        account.addOrder(older, false, 10, 6, "x", 2);
+        auto* newer = addTrade(account, view, "NEW");
+        account.addOrder(newer, true, 10, 5, "x", 5);
+        account.addOrder(newer, false, 10, 4, "x", 6);
+        auto* open = addTrade(account, view, "OPEN");
+        account.addOrder(open, true, 10, 5, "x", 0);
+        account.settle();
+        view.tradeAC().rearrangeObjects();
+        QCOMPARE(tickers(view), (std::vector<std::string>{"OPEN", "NEW", "OLD"}));
+
+        view.tradeList()->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+        QCOMPARE(tickers(view), (std::vector<std::string>{"NEW", "OLD", "OPEN"}));
+        view.tradeList()->horizontalHeader()->setSortIndicator(4, Qt::DescendingOrder);
+        QCOMPARE(tickers(view), (std::vector<std::string>{"OLD", "OPEN", "NEW"}));
+        view.resetTradeSort();
+        QCOMPARE(tickers(view), (std::vector<std::string>{"OPEN", "NEW", "OLD"}));
+        QCOMPARE(view.tradeList()->horizontalHeader()->sortIndicatorSection(), -1);
+
+        // The order list: oldest first.
+        view.tradeAC().setSelectedObjects({newer});
+        QCOMPARE(view.orderModel()->rowCount(), 2);
+        QCOMPARE(cell(view.orderModel(), 0, 2), QStringLiteral("Buy"));
+        QCOMPARE(cell(view.orderModel(), 1, 2), QStringLiteral("Sell"));
+    }
+
+    void showsWhatATraderReadsAtAGlance() {
+        TradeTestAccount account;
+        TradeView view(*account.env);
+        auto* t = addTrade(account, view, "AAPL");
+        t->setTradeStrategyValue(1);
+        account.addOrder(t, true, 100, 10, "long", 0);
+        account.addOrder(t, true, 50, 11, "long", 1);
+        account.addOrder(t, false, 150, 12, "long", 2);
+        account.settle();
+        auto* m = view.tradeModel();
+        QCOMPARE(cell(m, 0, 0), QStringLiteral("AAPL"));
+        QCOMPARE(cell(m, 0, 2), QStringLiteral("Pullback"));
+        QCOMPARE(cell(m, 0, 3), QStringLiteral("Closed"));
+        QCOMPARE(cell(m, 0, 4), QLocale().toString(1800.0 - 1000.0 - 550.0, 'f', 2));
+        QCOMPARE(cell(m, 0, 5), QStringLiteral("3"));
+        QCOMPARE(cell(m, 0, 6), QStringLiteral("150"));
+    }
+
+    void aStrategyOutsideTheListIsShownAsSuchAndKept() {
+        TradeTestAccount account;
+        TradeView view(*account.env);
+        auto* t = addTrade(account, view, "MSFT");
+        t->setTradeStrategyValue(7);
+        QCOMPARE(cell(view.tradeModel(), 0, 2), QStringLiteral("Unknown strategy #8"));
+        view.show();
+        QModelIndex index = view.tradeModel()->index(0, 2);
+        view.tradeList()->setCurrentIndex(index);
+        view.tradeList()->edit(index);
+        auto* box = qobject_cast<QComboBox*>(view.tradeList()->indexWidget(index));
+        QVERIFY(box);
+        QCOMPARE(box->currentText(), QStringLiteral("Unknown strategy #8"));
+        QCOMPARE(box->count(), 4);
+        QVERIFY(view.commitEditing());
+        QCOMPARE(t->tradeStrategyValue(), std::int16_t(7));
+        // Choosing by position.
+        view.tradeList()->edit(index);
+        box = qobject_cast<QComboBox*>(view.tradeList()->indexWidget(index));
+        QVERIFY(box);
+        box->setCurrentIndex(2);
+        QVERIFY(view.commitEditing());
+        QCOMPARE(t->tradeStrategyValue(), std::int16_t(2));
+        QCOMPARE(cell(view.tradeModel(), 0, 2), QStringLiteral("Earnings gap"));
+    }
+
+    void anOrderTypedInTheTableClosesTheTradeAndItsRowTurnsGreen() {
+        TradeTestAccount account;
+        TradeView view(*account.env);
+        view.resize(900, 600);
+        view.show();
+        auto* t = addTrade(account, view, "NVDA");
+        account.addOrder(t, true, 100, 10, "Long NVDA", 0);
+        account.settle();
+        view.tradeAC().setSelectedObjects({t});
+        QVERIFY(!t->isClosedValue());
+
+        view.addOrder();
+        account.context->undoManager().endEventGroup();
+        QCOMPARE(view.orderModel()->rowCount(), 2);
+        // The completions offer the trade's descriptions exactly as typed before.
+        QCOMPARE(view.orderDescriptions(), QStringList{QStringLiteral("Long NVDA")});
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (!editor)
+            editor = view.orderTable()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        QVERIFY(editor->completer());
+        editor->setText(QStringLiteral("Long NVDA"));
+        QVERIFY(view.commitEditing());
+        QModelIndex newRow = view.orderModel()->index(1, 0);
+        auto* order = view.orderModel()->objectAt(1);
+        QCOMPARE(QString::fromStdString(order->valueForKey("desc").toString()),
+                 QStringLiteral("Long NVDA"));
+        // A new order sells; 100 at 12 typed into the table's cells.
+        QVERIFY(view.orderModel()->setData(newRow.siblingAtColumn(3), QStringLiteral("100"),
+                                           Qt::EditRole));
+        QVERIFY(view.orderModel()->setData(newRow.siblingAtColumn(4), QStringLiteral("12"),
+                                           Qt::EditRole));
+        QCOMPARE(cell(view.orderModel(), 1, 2), QStringLiteral("Sell"));
+        QVERIFY(!t->isClosedValue()); // not inside the change
+        account.settle();
+        QVERIFY(t->isClosedValue());
+        QCOMPARE(t->profitValue(), 200.0);
+
+        view.tradeAC().setSelectionIndexes({});
+        QApplication::processEvents();
+        QImage image = view.tradeList()->viewport()->grab().toImage();
+        QRect row = view.tradeList()->visualRect(view.tradeModel()->index(0, 3));
+        QColor middle = image.pixelColor(row.right() - 3, row.center().y());
+        QVERIFY2(std::abs(middle.red() - 55) < 12 && std::abs(middle.green() - 180) < 12,
+                 qPrintable(middle.name()));
+    }
+
+    void theBuySellClickCommitsTheValueBeingTyped() {
+        TradeTestAccount account;
+        TradeView view(*account.env);
+        view.show();
+        auto* t = addTrade(account, view, "AMD");
+        auto* o = account.addOrder(t, true, 1, 10, "a", 0);
+        account.settle();
+        view.tradeAC().setSelectedObjects({t});
+        QModelIndex shares = view.orderModel()->index(0, 3);
+        view.orderTable()->setCurrentIndex(shares);
+        view.orderTable()->edit(shares);
+        auto* editor = qobject_cast<QLineEdit*>(view.orderTable()->indexWidget(shares));
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("250"));
+        QTest::mouseClick(view.orderTable()->viewport(), Qt::LeftButton, {},
+                          view.orderTable()->visualRect(shares.siblingAtColumn(2)).center());
+        QCOMPARE(o->numSharesValue(), 250);
+        QVERIFY(!o->isBuyValue());
+        // A value that is not a number is refused and the old one kept.
+        view.orderTable()->edit(shares);
+        editor = qobject_cast<QLineEdit*>(view.orderTable()->indexWidget(shares));
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("many"));
+        QVERIFY(!view.commitEditing());
+        QCOMPARE(o->numSharesValue(), 250);
+    }
+
+    void addingAndDeletingTradesAndOrders() {
+        TradeTestAccount account;
+        TradeView view(*account.env);
+        view.show();
+        view.addTrade();
+        QVERIFY(view.commitEditing());
+        QCOMPARE(view.tradeModel()->rowCount(), 1);
+        auto* t = dynamic_cast<model::Trade*>(view.tradeAC().arrangedObjects().front());
+        QCOMPARE(t->date(), account.clock.now());
+        view.addOrder();
+        view.addOrder();
+        QVERIFY(view.commitEditing());
+        QCOMPARE(t->order().size(), std::size_t(2));
+        view.orderAC().setSelectionIndexes({0});
+        view.deleteOrder();
+        QCOMPARE(t->order().size(), std::size_t(1));
+
+        account.prompter.queueAnswer(false);
+        view.deleteTrade();
+        QCOMPARE(account.prompter.asked().back().title, std::string("Confirm Deletion"));
+        QCOMPARE(view.tradeModel()->rowCount(), 1);
+        account.prompter.queueAnswer(true);
+        view.deleteTrade();
+        QCOMPARE(view.tradeModel()->rowCount(), 0);
+        QVERIFY(!view.entryIV()->isEnabled());
+    }
+
+    void wellsFollowTheSelectedTradeAndEnlargeWithTheirTitle() {
+        TradeTestAccount account;
+        TradeView view(*account.env);
+        view.show();
+        auto* a = addTrade(account, view, "A");
+        auto* b = addTrade(account, view, "B");
+        view.tradeAC().setSelectedObjects({a});
+        QVERIFY(view.entryIV()->writeImageToFile(makeChart(1440, 900)));
+        QVERIFY(view.exitIV()->writeImageToFile(makeChart(600, 400)));
+        view.tradeAC().setSelectedObjects({b});
+        QVERIFY(view.entryIV()->image().isNull());
+        QVERIFY(view.exitIV()->image().isNull());
+        view.tradeAC().setSelectedObjects({a});
+        QCOMPARE(view.entryIV()->image().size(), QSize(720, 450));
+        QCOMPARE(view.exitIV()->image().size(), QSize(600, 400));
+
+        QTest::mouseDClick(view.exitIV(), Qt::LeftButton);
+        QCOMPARE(view.lgImagePanel()->windowTitle(), QStringLiteral("Exit Image"));
+        QCOMPARE(view.lgImagePanel()->targetFrame().size(), QSize(600, 400));
+        QTest::mouseDClick(view.entryIV(), Qt::LeftButton);
+        QCOMPARE(view.lgImagePanel()->windowTitle(), QStringLiteral("Entry Image"));
+        view.enlargeChartImage(makeChart(300, 200));
+        QCOMPARE(view.lgImagePanel()->windowTitle(), QStringLiteral("Enlarged Image"));
+    }
+
+    void theClosingHintShowsInTheActiveWindowAtMostEveryFiveMinutes() {
+        TempDir root;
+        TradeTestAccount first("A001", root.path());
+        TradeTestAccount second("B002", root.path());
+        // Two windows of one application: one preferences store, one clock, one notification
+        // center for every trade.
+        NotificationCenter center;
+        first.context->setNotificationCenter(&center);
+        second.context->setNotificationCenter(&center);
+        gui::AccountEnvironment env2{
+            *second.context, *first.preferences, first.clock, second.prompter,
+            "B002",          second.database,    nullptr};
+        TradeView active(*first.env);
+        TradeView other(env2);
+        active.setActiveWindowQuery([] { return true; });
+        other.setActiveWindowQuery([] { return false; });
+
+        // A trade of the other account whose shares balance in total only.
+        auto* t = addTrade(second, other, "SPY");
+        second.addOrder(t, true, 100, 10, "buy spy", 0);
+        second.addOrder(t, false, 100, 11, "sell  spy", 1);
+        second.settle();
+        QVERIFY(active.helpfulHintPanel()->isVisible());
+        QVERIFY(!other.helpfulHintPanel()->isVisible());
+        const QString text = active.helpfulHintPanel()->helpfulHintMsg()->toPlainText();
+        QVERIFY(text.startsWith(QStringLiteral("Do you want to calculate profit automatically?")));
+        QVERIFY(text.endsWith(QStringLiteral("visit our support topic.")));
+        QVERIFY(active.helpfulHintPanel()->helpfulHintMsg()->toHtml().contains(
+            gui::TradeClosingHintPanel::supportTopicUrl()));
+        active.helpfulHintPanel()->hide();
+
+        first.clock.advance(200);
+        center.post(model::ShowTradeClosingHint, t);
+        QVERIFY(!active.helpfulHintPanel()->isVisible());
+        first.clock.advance(101);
+        center.post(model::ShowTradeClosingHint, t);
+        QVERIFY(active.helpfulHintPanel()->isVisible());
+        active.helpfulHintPanel()->hide();
+
+        // "Do not show this again".
+        active.helpfulHintPanel()->ignoreCheckBox()->setChecked(true);
+        QVERIFY(first.preferences->boolForKey("closeTradeHintIgnore"));
+        first.clock.advance(1000);
+        center.post(model::ShowTradeClosingHint, t);
+        QVERIFY(!active.helpfulHintPanel()->isVisible());
+    }
+
+    void aSavedDeletionUndoneComesBackWithItsPictures() {
+        TradeTestAccount account;
+        auto view = std::make_unique<TradeView>(*account.env);
+        auto* t = addTrade(account, *view, "TSLA");
+        view->tradeAC().setSelectedObjects({t});
+        QVERIFY(view->entryIV()->writeImageToFile(makeChart(800, 500)));
+        const fs::path entry = view->entryIV()->filePath()->toStdString();
+        Error error;
+        QVERIFY(account.context->save(&error));
+        account.context->undoManager().endEventGroup();
+
+        account.prompter.queueAnswer(true);
+        view->deleteTrade();
+        account.context->undoManager().endEventGroup();
+        QVERIFY(account.context->save(&error));
+        QVERIFY(!fs::exists(entry));
+        account.context->undoManager().undo();
+        QVERIFY(fs::exists(entry));
+        view->tradeAC().setSelectedObjects({t});
+        QCOMPARE(view->entryIV()->image().size(), QSize(720, 450));
+
+        // Deleted again and saved: closing the window removes the pictures for good.
+        account.prompter.queueAnswer(true);
+        view->deleteTrade();
+        QVERIFY(account.context->save(&error));
+        view->accountWindowWillClose();
+        view.reset();
+        QVERIFY(!fs::exists(entry));
+        QVERIFY(!fs::exists(account.folder() / model::ChartImageFileKeeper::FolderName));
+    }
+};
+
+QTEST_MAIN(TradeViewTest)
+#include "TradeViewTest.moc"
