@@ -9,7 +9,7 @@ brivel_add_gtest(brivel-app-tests
 if(TARGET brivel-cli)
     brivel_add_gtest(brivel-app-cli-tests
         SOURCES core/app/AppTestSupport.cpp core/app/CliAccountsTest.cpp
-                core/app/ConcurrentWritersTest.cpp
+                core/app/ConcurrentWritersTest.cpp core/app/CliOutputFilesTest.cpp
         DEPS brivel-core-app SQLite::SQLite3)
     target_compile_definitions(brivel-app-cli-tests PRIVATE
         BRIVEL_CLI_PATH="$<TARGET_FILE:brivel-cli>")
