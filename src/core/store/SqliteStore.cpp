@@ -2,8 +2,8 @@
 
 #include "core/store/ObjectContext.h"
 #include "core/store/StoreIntegrity.h"
-#include "core/store/StoreWriter.h"
 #include "core/store/StoreLoader.h"
+#include "core/store/StoreWriter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -301,9 +301,8 @@ SqliteStore::storedForeignKeys(const EntityDescription& entity) {
 bool SqliteStore::load(ObjectContext& context, ObjectID& nextID, Error* error) {
     // Before anything is sized by them: a crafted identifier must not ask for gigabytes.
     if (std::string problem = identifierProblem(); !problem.empty()) {
-        setError(error,
-                 fileError(errors::FileReadCorrupt, "The account database could not be read.",
-                           problem, m_path));
+        setError(error, fileError(errors::FileReadCorrupt,
+                                  "The account database could not be read.", problem, m_path));
         return false;
     }
     StoreLoader loader(m_model, m_db, m_path);
