@@ -47,6 +47,30 @@ std::filesystem::path resolveAccountDatabase(const std::string& codeOrName) {
     return resolveAccount(codeOrName).databasePath;
 }
 
+app::AccountLock lockAccount(const ResolvedAccount& account) {
+    Error error;
+    auto lock = app::AccountLock::acquireForCommand(
+        app::AccountRecord::accountFolder(account.folderCode), &error);
+    if (!lock)
+        throw CliFailure(error.message());
+    return std::move(*lock);
+}
+
+void editPreferences(const std::function<void()>& change) {
+    app::Preferences& preferences = preparedPreferences();
+    Error error;
+    if (!preferences.beginEdit(&error))
+        throw CliFailure(error.message());
+    try {
+        change();
+        savePreferences();
+    } catch (...) {
+        preferences.endEdit();
+        throw;
+    }
+    preferences.endEdit();
+}
+
 void savePreferences() {
     Error error;
     if (!preparedPreferences().synchronize(&error))

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/app/AccountLock.h"
 #include "core/app/Preferences.h"
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace brivel::cli {
@@ -26,5 +28,14 @@ std::filesystem::path resolveAccountDatabase(const std::string& codeOrName);
 app::Preferences& preparedPreferences();
 // Writes the preferences to disk; CliFailure when they cannot be written.
 void savePreferences();
+
+// The lock of an account that a command changes, taken before the account is loaded and held
+// until the command ends. CliFailure (one line, exit 1) when the account is open in the desktop
+// application or another command keeps it busy for longer than the wait.
+app::AccountLock lockAccount(const ResolvedAccount& account);
+// Runs change as one edit of the preferences: locked against other processes, started from the
+// file as it is now, written back before the lock goes. CliFailure when the preferences cannot
+// be locked or written.
+void editPreferences(const std::function<void()>& change);
 
 } // namespace brivel::cli

@@ -20,8 +20,10 @@ FixedClock clockAt(const std::optional<std::string>& date) {
 } // namespace
 
 AccountSession::AccountSession(const std::string& codeOrName, const std::optional<std::string>& now,
-                               bool assumeYes)
+                               bool assumeYes, Access access)
     : m_account(resolveAccount(codeOrName)), m_clock(clockAt(now)), m_prompter(assumeYes) {
+    if (access == Writes)
+        m_lock = lockAccount(m_account);
     Error error;
     m_context = model::openAccountStore(m_account.databasePath, &error);
     if (!m_context)

@@ -2,6 +2,7 @@
 
 #include "cli/AccountResolution.h"
 #include "cli/CliSupport.h"
+#include "core/app/AccountLock.h"
 #include "core/controllers/LogArrayController.h"
 #include "core/controllers/TradeArrayController.h"
 #include "core/platform/Clock.h"
@@ -18,10 +19,15 @@ namespace brivel::cli {
 // way confirmations are answered; it makes the list controllers the commands go through.
 class AccountSession {
 public:
-    // now: the --date / --time of the command (already checked), else the current time.
+    // Read-only commands take no lock, so that they work while the account is open elsewhere.
+    enum Access { Writes, ReadsOnly };
+
+    // now: the --date / --time of the command (already checked), else the current time. A
+    // writing session holds the account lock from before the load until it ends, after the
+    // save: nothing another writer saves in between is overwritten from a stale copy.
     explicit AccountSession(const std::string& codeOrName,
                             const std::optional<std::string>& now = std::nullopt,
-                            bool assumeYes = false);
+                            bool assumeYes = false, Access access = Writes);
 
     store::ObjectContext& context() { return *m_context; }
     FixedClock& clock() { return m_clock; }
@@ -43,6 +49,7 @@ private:
     store::ManagedObject* find(const std::string& id, const std::string& entity) const;
 
     ResolvedAccount m_account;
+    app::AccountLock m_lock;
     std::unique_ptr<store::ObjectContext> m_context;
     FixedClock m_clock;
     TerminalPrompter m_prompter;

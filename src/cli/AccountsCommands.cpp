@@ -56,17 +56,23 @@ void registerAccountsNew(CLI::App* accounts) {
         runStartupPreparation();
         if (*name)
             requireText(**name, "name");
-        TerminalPrompter prompter(false);
-        app::AccountArrayController controller(preparedPreferences(), prompter);
-        controllers::KeyValueCoding* record = controller.add();
-        if (!record)
-            throw CliFailure(controller.lastNewAccountError()
-                                 ? controller.lastNewAccountError()->message()
-                                 : std::string("the new account could not be created"));
-        if (*name)
-            record->setValueForKey(Value::string(**name), app::prefkeys::AccountName);
-        savePreferences();
-        std::cout << record->valueForKey(app::prefkeys::AccountDirectory).toString() << '\n';
+        std::string code;
+        // The folder is made and its record written inside one preferences edit: another
+        // "accounts new" cannot write back a list without this record.
+        editPreferences([&] {
+            TerminalPrompter prompter(false);
+            app::AccountArrayController controller(preparedPreferences(), prompter);
+            controllers::KeyValueCoding* record = controller.add();
+            if (!record)
+                throw CliFailure(controller.lastNewAccountError()
+                                     ? controller.lastNewAccountError()->message()
+                                     : std::string("the new account could not be created"));
+            if (*name)
+                record->setValueForKey(Value::string(**name), app::prefkeys::AccountName);
+            code = record->valueForKey(app::prefkeys::AccountDirectory).toString();
+        });
+        app::AccountRegistry::accountRecorded(code);
+        std::cout << code << '\n';
     });
 }
 
@@ -78,11 +84,13 @@ void registerAccountsRename(CLI::App* accounts) {
     rename->callback([renameArgs] {
         runStartupPreparation();
         requireText(renameArgs->second, "name");
-        ResolvedAccount account = resolveAccount(renameArgs->first);
-        app::PreferenceArrayContent content(preparedPreferences(), app::prefkeys::ArrayOfAccounts);
-        content.objectAt(account.position)
-            ->setValueForKey(Value::string(renameArgs->second), app::prefkeys::AccountName);
-        savePreferences();
+        editPreferences([&] {
+            ResolvedAccount account = resolveAccount(renameArgs->first);
+            app::PreferenceArrayContent content(preparedPreferences(),
+                                                app::prefkeys::ArrayOfAccounts);
+            content.objectAt(account.position)
+                ->setValueForKey(Value::string(renameArgs->second), app::prefkeys::AccountName);
+        });
     });
 }
 
@@ -95,12 +103,14 @@ void registerAccountsSetOpen(CLI::App* accounts) {
         ->check(CLI::IsMember({"on", "off"}));
     setOpen->callback([setOpenArgs] {
         runStartupPreparation();
-        ResolvedAccount account = resolveAccount(setOpenArgs->first);
-        app::PreferenceArrayContent content(preparedPreferences(), app::prefkeys::ArrayOfAccounts);
-        content.objectAt(account.position)
-            ->setValueForKey(Value::boolean(setOpenArgs->second == "on"),
-                             app::prefkeys::AccountOpen);
-        savePreferences();
+        editPreferences([&] {
+            ResolvedAccount account = resolveAccount(setOpenArgs->first);
+            app::PreferenceArrayContent content(preparedPreferences(),
+                                                app::prefkeys::ArrayOfAccounts);
+            content.objectAt(account.position)
+                ->setValueForKey(Value::boolean(setOpenArgs->second == "on"),
+                                 app::prefkeys::AccountOpen);
+        });
     });
 }
 
@@ -111,15 +121,20 @@ void registerAccountsDelete(CLI::App* accounts) {
     remove->add_flag("--yes", removeArgs->second, "Do not ask for confirmation");
     remove->callback([removeArgs] {
         runStartupPreparation();
-        ResolvedAccount account = resolveAccount(removeArgs->first);
+        // No writer of the account may be half way through while its folder goes.
+        app::AccountLock lock = lockAccount(resolveAccount(removeArgs->first));
         TerminalPrompter prompter(removeArgs->second);
-        app::AccountArrayController controller(preparedPreferences(), prompter);
-        controller.setSelectionIndexes({account.position});
-        auto outcome = controller.removeSelectedAccount();
-        if (outcome.result != app::AccountArrayController::RemoveResult::Removed)
-            throw CliFailure("cancelled; the account was not deleted");
-        savePreferences();
-        if (outcome.folderError)
+        std::optional<Error> folderError;
+        editPreferences([&] {
+            ResolvedAccount account = resolveAccount(removeArgs->first);
+            app::AccountArrayController controller(preparedPreferences(), prompter);
+            controller.setSelectionIndexes({account.position});
+            auto outcome = controller.removeSelectedAccount();
+            if (outcome.result != app::AccountArrayController::RemoveResult::Removed)
+                throw CliFailure("cancelled; the account was not deleted");
+            folderError = outcome.folderError;
+        });
+        if (folderError)
             throw CliFailure(prompter.lastAlert());
     });
 }
@@ -159,6 +174,7 @@ void registerAccountsRestore(CLI::App* accounts) {
     restore->callback([restoreArgs] {
         runStartupPreparation();
         ResolvedAccount account = resolveAccount(restoreArgs->account);
+        app::AccountLock lock = lockAccount(account);
         PosixProcessRunner runner;
         app::AccountBackup tool(runner);
         TerminalPrompter prompter(restoreArgs->yes);
@@ -214,15 +230,18 @@ void registerPreferenceList(CLI::App& app, const char* command, const char* pref
     add->callback([addArgs, controllerFor, print, entryKey, what] {
         runStartupPreparation();
         requireText(addArgs->first, what);
-        auto controller = controllerFor();
-        controllers::KeyValueCoding* entry = controller->newObject();
-        entry->setValueForKey(Value::string(addArgs->first), entryKey);
-        controller->addObject(entry);
-        savePreferences();
+        std::size_t position = 0;
+        editPreferences([&] {
+            auto controller = controllerFor();
+            controllers::KeyValueCoding* entry = controller->newObject();
+            entry->setValueForKey(Value::string(addArgs->first), entryKey);
+            controller->addObject(entry);
+            position = controller->arrangedObjects().size() - 1;
+        });
         if (addArgs->second)
             print(true);
         else
-            std::cout << controller->arrangedObjects().size() - 1 << '\n';
+            std::cout << position << '\n';
     });
 
     auto* remove =
@@ -232,15 +251,16 @@ void registerPreferenceList(CLI::App& app, const char* command, const char* pref
     remove->add_flag("--json", removeArgs->second, "Print the list after the change, as JSON");
     remove->callback([removeArgs, controllerFor, print, what] {
         runStartupPreparation();
-        auto controller = controllerFor();
-        const std::size_t count = controller->arrangedObjects().size();
-        if (removeArgs->first >= count)
-            throw CliFailure(fmt::format("there is no {} at position {} (the list has {} {})", what,
-                                         removeArgs->first, count,
-                                         count == 1 ? "entry" : "entries"));
-        controller->setSelectionIndexes({removeArgs->first});
-        controller->remove();
-        savePreferences();
+        editPreferences([&] {
+            auto controller = controllerFor();
+            const std::size_t count = controller->arrangedObjects().size();
+            if (removeArgs->first >= count)
+                throw CliFailure(fmt::format("there is no {} at position {} (the list has {} {})",
+                                             what, removeArgs->first, count,
+                                             count == 1 ? "entry" : "entries"));
+            controller->setSelectionIndexes({removeArgs->first});
+            controller->remove();
+        });
         if (removeArgs->second)
             print(true);
     });

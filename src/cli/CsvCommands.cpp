@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/TerminalSafeOutput.h"
 
 #include "core/csv/CsvAdditions.h"
 #include "core/csv/CsvCharacters.h"
@@ -121,7 +122,7 @@ void runWrite(const WriteOptions& options) {
         if (!text && !error.localizedDescription.empty())
             throw CliFailure(error.message());
         if (text)
-            std::cout << *text << std::flush;
+            TerminalSafeOutput::raw() << *text << std::flush; // CSV bytes as they are
         return;
     }
     if (!csv::writeToCSVFile(lines, options.output, options.delimiter, options.atomic, &error))

@@ -2,6 +2,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/OutputTarget.h"
 #include "core/app/PreferenceKeys.h"
 #include "core/app/StrategyNames.h"
 #include "core/export/CSVHandler.h"
@@ -35,10 +36,19 @@ void runExport(const ExportOptions& o) {
     if (!context)
         throw CliFailure(error.message());
     exporting::CSVHandler handler(strategyLookup());
-    auto failed = o.what == "trades" ? handler.writeTradesTo(o.file, *context)
-                                     : handler.writeJournalTo(o.file, *context);
-    if (failed)
-        throw CliFailure(failed->message());
+    // A full disk must not cut the previous export short: it is replaced only when complete.
+    bool written = writeOutputFile(
+        o.file,
+        [&](const std::filesystem::path& path, Error* failure) {
+            auto failed = o.what == "trades" ? handler.writeTradesTo(path, *context)
+                                             : handler.writeJournalTo(path, *context);
+            if (failed && failure)
+                *failure = *failed;
+            return !failed;
+        },
+        &error);
+    if (!written)
+        throw CliFailure(error.message());
 }
 
 } // namespace

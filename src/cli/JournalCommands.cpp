@@ -60,7 +60,7 @@ void registerJournalList(CLI::App* journal) {
     addAccountOption(list, o->account);
     list->add_flag("--json", o->json, "Print JSON");
     list->callback([o] {
-        AccountSession session(o->account);
+        AccountSession session(o->account, std::nullopt, false, AccountSession::ReadsOnly);
         auto logAC = session.journal();
         std::vector<Log*> shown;
         for (auto* item : logAC.arrangedObjects())

@@ -3,6 +3,8 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/DateInput.h"
+#include "cli/OutputTarget.h"
+#include "cli/RecordJson.h"
 #include "core/app/PreferenceKeys.h"
 #include "core/app/StrategyNames.h"
 #include "core/model/AccountStore.h"
@@ -13,6 +15,7 @@
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -65,7 +68,22 @@ void runReport(const ReportOptions& o) {
                                 : report::renderPlainText(text);
 
     if (o.output) {
-        if (!AtomicFile::write(*o.output, out, &error))
+        bool written = writeOutputFile(
+            *o.output,
+            [&](const std::filesystem::path& path, Error* failure) {
+                std::ofstream file(path, std::ios::binary | std::ios::trunc);
+                file << out;
+                file.close();
+                if (!file && failure) {
+                    failure->domain = errors::FileDomain;
+                    failure->code = errors::FileWriteUnknown;
+                    failure->localizedDescription =
+                        fmt::format("The file \"{}\" could not be written.", path.string());
+                }
+                return static_cast<bool>(file);
+            },
+            &error);
+        if (!written)
             throw CliFailure(fmt::format("cannot write {}: {}", *o.output, error.message()));
         return;
     }

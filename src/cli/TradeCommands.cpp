@@ -78,7 +78,7 @@ void registerTradesList(CLI::App* trades) {
     addAccountOption(list, o->account);
     list->add_flag("--json", o->json, "Print JSON");
     list->callback([o] {
-        AccountSession session(o->account);
+        AccountSession session(o->account, std::nullopt, false, AccountSession::ReadsOnly);
         auto tradeAC = session.trades();
         std::vector<Trade*> shown;
         for (auto* item : tradeAC.arrangedObjects())

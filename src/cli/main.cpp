@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/TerminalSafeOutput.h"
 #include "core/platform/ProcessHeap.h"
 
 #include <CLI/CLI.hpp>
@@ -14,6 +15,7 @@
 int main(int argc, char** argv) {
     brivel::tuneHeapForLargeAccounts();
     std::setlocale(LC_ALL, "");
+    brivel::cli::TerminalSafeOutput terminalSafe;
     CLI::App app{"Brivel Trade Journal: the command-line front end", "brivel-cli"};
     app.set_version_flag("--version", std::string("brivel-cli ") + BRIVEL_VERSION);
     app.require_subcommand(1);

@@ -1,5 +1,6 @@
 #include "core/app/AccountBackup.h"
 
+#include "core/app/AccountLock.h"
 #include "core/app/AccountRecord.h"
 #include "core/app/SupportFolder.h"
 #include "core/model/AccountStore.h"
@@ -7,11 +8,14 @@
 #include "core/platform/SystemLog.h"
 #include "core/platform/Uuid.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <fmt/format.h>
+#include <optional>
+#include <unistd.h>
 
 namespace brivel::app {
 
@@ -64,9 +68,81 @@ std::string checkStagedFolder(const fs::path& staging) {
     if (!fs::is_regular_file(fs::symlink_status(database, ec)))
         return fmt::format("it holds no \"{}\"", AccountRecord::DatabaseFileName);
     Error error;
-    if (!model::checkAccountStore(database, &error))
-        return fmt::format("its \"{}\" is not an account database: {}",
+    if (!model::checkRestorableAccountStore(database, &error))
+        return fmt::format("its \"{}\" is not a sound account database: {}",
                            AccountRecord::DatabaseFileName, error.message());
+    return {};
+}
+
+// A folder of this process's own, removed with everything in it at the end.
+class WorkFolder {
+public:
+    explicit WorkFolder(fs::path path) : m_path(std::move(path)) {
+        std::error_code ec;
+        m_made = fs::create_directory(m_path, ec) && !ec;
+    }
+    ~WorkFolder() {
+        std::error_code ec;
+        if (m_made)
+            fs::remove_all(m_path, ec);
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    bool made() const { return m_made; }
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+    bool m_made = false;
+};
+
+// zip -j TEMP COPY CODE/FILE...: the consistent copy of the database and every other plain file
+// of the account folder, all under their bare names. The live database and its journal stay
+// out: the copy stands for them.
+std::vector<std::string> zipArguments(const fs::path& temporary, const fs::path& databaseCopy,
+                                      const std::string& folderCode) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    const std::string database = AccountRecord::DatabaseFileName;
+    for (fs::directory_iterator it(AccountRecord::accountFolder(folderCode), ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name == database || name == database + "-journal" ||
+            !fs::is_regular_file(it->symlink_status(ec)))
+            continue;
+        files.push_back(folderCode + "/" + name);
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> args = {"-j", "-q", temporary.string(), databaseCopy.string()};
+    args.insert(args.end(), files.begin(), files.end());
+    return args;
+}
+
+// Renames the finished archive over the chosen path; across file systems, copies it beside the
+// chosen path first, so that the chosen path only ever holds a whole archive. "" when done.
+std::string moveArchiveIntoPlace(const fs::path& temporary, const fs::path& destination) {
+    AtomicFile::syncFile(temporary);
+    std::error_code ec;
+    fs::rename(temporary, destination, ec);
+    if (!ec) {
+        AtomicFile::syncFolder(destination.parent_path());
+        return {};
+    }
+    if (ec != std::errc::cross_device_link)
+        return ec.message();
+    const fs::path beside =
+        destination.parent_path() /
+        fmt::format(".brivel-backup-{}-{}.zip", static_cast<long>(::getpid()), makeUuidString());
+    fs::copy_file(temporary, beside, ec);
+    if (!ec && AtomicFile::syncFile(beside))
+        fs::rename(beside, destination, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(beside, ignored);
+        return ec.message();
+    }
+    fs::remove(temporary, ec);
+    AtomicFile::syncFolder(destination.parent_path());
     return {};
 }
 
@@ -80,7 +156,8 @@ bool swapIntoPlace(const fs::path& staged, const fs::path& target, std::string& 
         return false;
     }
     fs::path aside = target;
-    aside.replace_filename("." + target.filename().string() + ".replaced-" + makeUuidString());
+    aside.replace_filename(fmt::format(".{}.replaced-{}-{}", target.filename().string(),
+                                       static_cast<long>(::getpid()), makeUuidString()));
     std::error_code ec;
     fs::rename(target, aside, ec);
     if (ec) {
@@ -147,26 +224,50 @@ ArchiveOutcome AccountBackup::backup(const std::string& folderCode, const fs::pa
     std::error_code ec;
     if (fs::is_directory(destination, ec))
         return failed(fmt::format("\"{}\" is a folder", destination.string()));
+    const fs::path support = SupportFolder::path();
+    const fs::path folder = AccountRecord::accountFolder(folderCode);
 
-    // Ends in ".zip", or zip would add the extension itself.
+    // Writers of the account wait meanwhile, so that the pictures stay those the database names.
+    // An account open in the application (this process's or another's) is backed up all the
+    // same: the database copy below is consistent whoever writes.
+    std::optional<AccountLock> lock;
+    if (!AccountLock::heldByThisProcess(folder)) {
+        Error lockError;
+        lock = AccountLock::acquireForCommand(folder, &lockError);
+        if (!lock && lockError.code != AccountLock::OpenInApplication) {
+            systemLog().log("Backup failed: " + lockError.message());
+            return failed(lockError.message());
+        }
+    }
+    WorkFolder work(support / fmt::format(".{}.backup-{}-{}", folderCode,
+                                          static_cast<long>(::getpid()), makeUuidString()));
+    if (!work.made())
+        return failed(fmt::format("the folder \"{}\" cannot be made", work.path().string()));
+    const fs::path copy = work.path() / AccountRecord::DatabaseFileName;
+    Error copyError;
+    if (!model::copyAccountStore(folder / AccountRecord::DatabaseFileName, copy, &copyError)) {
+        systemLog().log("Backup failed: " + copyError.message());
+        return failed(copyError.message());
+    }
+
+    // Ends in ".zip", or zip would add the extension itself. Named after this process, so that
+    // start-up clean-up knows when it is a leftover.
     const fs::path temporary =
-        destination.parent_path() / (".brivel-backup-" + makeUuidString() + ".zip");
-    ProcessResult r = m_runner.run(m_zipTool, {"-j", "-r", temporary.string(), folderCode},
-                                   SupportFolder::path().string());
+        support /
+        fmt::format(".brivel-backup-{}-{}.zip", static_cast<long>(::getpid()), makeUuidString());
+    ProcessResult r =
+        m_runner.run(m_zipTool, zipArguments(temporary, copy, folderCode), support.string());
     if (!succeeded(r)) {
         fs::remove(temporary, ec);
         return failed(toolFailure("Zip", m_zipTool, r));
     }
-    AtomicFile::syncFile(temporary);
-    fs::rename(temporary, destination, ec);
-    if (ec) {
-        std::string detail = fmt::format("the archive cannot be moved to \"{}\": {}",
-                                         destination.string(), ec.message());
+    if (std::string why = moveArchiveIntoPlace(temporary, destination); !why.empty()) {
+        std::string detail =
+            fmt::format("the archive cannot be moved to \"{}\": {}", destination.string(), why);
         systemLog().log("Backup failed: " + detail);
         fs::remove(temporary, ec);
         return failed(std::move(detail));
     }
-    AtomicFile::syncFolder(destination.parent_path());
     return ArchiveOutcome{true, {}};
 }
 
@@ -191,7 +292,9 @@ StagedRestore AccountBackup::stageRestore(const std::string& folderCode,
         return refuse(std::move(why));
     }
     // Beside the account folder, so that the swap is a rename within one file system.
-    const fs::path staging = support / fmt::format(".{}.restore-{}", folderCode, makeUuidString());
+    // Named after this process, so that start-up clean-up knows when it is a leftover.
+    const fs::path staging = support / fmt::format(".{}.restore-{}-{}", folderCode,
+                                                   static_cast<long>(::getpid()), makeUuidString());
     if (!fs::create_directory(staging, ec) || ec) {
         std::string why = fmt::format("the folder \"{}\" cannot be made: {}", staging.string(),
                                       ec ? ec.message() : std::string("it exists"));
@@ -217,6 +320,17 @@ ArchiveOutcome AccountBackup::commitRestore(StagedRestore& staged) const {
     if (!staged.ok())
         return failed(staged.failure().empty() ? "nothing was staged" : staged.failure());
     const fs::path target = AccountRecord::accountFolder(staged.folderCode());
+    // No writer may be half way through a save of the folder that goes.
+    std::optional<AccountLock> lock;
+    if (!AccountLock::heldByThisProcess(target)) {
+        Error lockError;
+        lock = AccountLock::acquireForCommand(target, &lockError);
+        if (!lock) {
+            systemLog().log("Restore failed: " + lockError.message());
+            staged.discard();
+            return failed(lockError.message());
+        }
+    }
     std::error_code ec;
     std::string why;
     bool moved = false;

@@ -53,19 +53,23 @@ public:
     explicit AccountBackup(ProcessRunner& runner, std::string zipTool = ZipTool,
                            std::string unzipTool = UnzipTool);
 
-    // Runs zip -j -r TEMP CODE in the support folder, TEMP a fresh archive beside the chosen
-    // one, and moves it over the chosen path only when zip succeeded: the archive holds exactly
-    // this account's files under their bare names, and a failure leaves an older file untouched.
+    // Copies the database consistently (SQLite's backup API, so a save in progress elsewhere
+    // cannot tear it), runs zip -j TEMP COPY CODE/FILE... in the support folder, TEMP a fresh
+    // archive there, and moves it over the chosen path only when zip succeeded: the archive
+    // holds exactly this account's files under their bare names, and a failure leaves an older
+    // file untouched. Other writers of the account wait meanwhile (AccountLock), unless the
+    // application has it open.
     ArchiveOutcome backup(const std::string& folderCode,
                           const std::filesystem::path& archive) const;
 
     // Runs unzip ARCHIVE -d STAGING in the support folder and accepts the result only if it is a
-    // "database.brdb" that opens as an account store plus nothing but plain files. The account
-    // folder is not touched.
+    // "database.brdb" that passes model::checkRestorableAccountStore plus nothing but plain
+    // files. The account folder is not touched.
     StagedRestore stageRestore(const std::string& folderCode,
                                const std::filesystem::path& archive) const;
-    // Swaps the staged folder into the account folder's place and removes the old contents.
-    // Close the account's document first. On failure the account folder is as it was.
+    // Swaps the staged folder into the account folder's place and removes the old contents,
+    // under the account's lock (fails when another process holds it). Close the account's
+    // document first. On failure the account folder is as it was.
     ArchiveOutcome commitRestore(StagedRestore& staged) const;
 
     // The same on a thread of their own; done is called on that thread. The returned thread

@@ -5,7 +5,9 @@
 #include "core/model/AccountStore.h"
 
 #include <fmt/format.h>
+#include <fstream>
 #include <random>
+#include <unistd.h>
 
 namespace brivel::app {
 
@@ -74,8 +76,17 @@ std::optional<std::string> AccountRegistry::makeAccountFolder(Error* error) {
         const fs::path folder = AccountRecord::accountFolder(code);
         if (fs::exists(fs::symlink_status(folder, ec)))
             continue;
+        // The marker comes first, so that no moment exists at which a crash leaves an unmarked
+        // folder without a record.
+        const fs::path marker = newAccountMarker(code);
+        if (!std::ofstream(marker)) {
+            setError(error, failed,
+                     fmt::format("The file \"{}\" cannot be made.", marker.string()));
+            return std::nullopt;
+        }
         // create_directory reports an existing folder as "not created": someone else was faster.
         if (!fs::create_directory(folder, ec)) {
+            fs::remove(marker, ec);
             if (ec) {
                 setError(error, failed,
                          fmt::format("The folder \"{}\" cannot be made: {}.", folder.string(),
@@ -87,6 +98,7 @@ std::optional<std::string> AccountRegistry::makeAccountFolder(Error* error) {
         Error storeError;
         if (!model::createEmptyAccountStore(AccountRecord::databasePath(code), &storeError)) {
             fs::remove_all(folder, ec);
+            fs::remove(marker, ec);
             setError(error, failed, storeError.message());
             return std::nullopt;
         }
@@ -94,6 +106,16 @@ std::optional<std::string> AccountRegistry::makeAccountFolder(Error* error) {
     }
     setError(error, failed, "No free folder code was found.");
     return std::nullopt;
+}
+
+fs::path AccountRegistry::newAccountMarker(const std::string& folderCode) {
+    return SupportFolder::path() /
+           fmt::format(".{}.new-{}", folderCode, static_cast<long>(::getpid()));
+}
+
+void AccountRegistry::accountRecorded(const std::string& folderCode) {
+    std::error_code ec;
+    fs::remove(newAccountMarker(folderCode), ec);
 }
 
 bool AccountRegistry::removeAccountFolder(const std::string& folderCode,

@@ -33,7 +33,15 @@ public:
     // that folder (inside the existing support folder) and an empty account database in it, and
     // returns the code. Never touches an existing folder or database. Nothing is left behind on
     // failure.
+    //
+    // Until accountRecorded(code), a marker beside the folder (".CODE.new-PID") says the folder
+    // is not yet in the list: start-up clean-up removes such a folder once its maker is gone
+    // without having written its record (a crash), and only then.
     std::optional<std::string> makeAccountFolder(Error* error);
+    // The new account's record is in the preferences file: its folder is an account like any.
+    static void accountRecorded(const std::string& folderCode);
+    // The marker of a folder made by this process and not yet recorded.
+    static std::filesystem::path newAccountMarker(const std::string& folderCode);
 
     // Removes an account's folder with everything in it, unless a record that stays in the list
     // still names the same folder (deleting one record must not destroy another's data) or the

@@ -6,12 +6,10 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <fmt/format.h>
 #include <fstream>
 #include <sstream>
-#include <sys/file.h>
-#include <unistd.h>
+#include <stdexcept>
 #include <vector>
 
 namespace brivel::app {
@@ -29,27 +27,6 @@ const json& lookup(const json& dictionary, std::string_view key) {
     auto it = dictionary.find(std::string(key));
     return it == dictionary.end() ? nullJson() : *it;
 }
-
-// Holds an exclusive lock on the preferences folder while a synchronize reads, merges and
-// writes, so that two processes writing at once cannot lose each other's keys.
-class FolderLock {
-public:
-    explicit FolderLock(const std::filesystem::path& folder)
-        : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (m_fd >= 0)
-            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
-            }
-    }
-    ~FolderLock() {
-        if (m_fd >= 0)
-            ::close(m_fd); // closing releases the lock
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int m_fd;
-};
 
 std::string timestampForFileName() {
     std::time_t now = std::time(nullptr);
@@ -95,7 +72,14 @@ Preferences::FileContents Preferences::readFile() const {
         return result;
     }
     try {
-        json parsed = json::parse(text.str());
+        // Depth is checked while parsing, before anything that deep is built.
+        auto limitDepth = [](int depth, json::parse_event_t, json&) {
+            if (depth > MaxNesting)
+                throw std::length_error(
+                    fmt::format("it is nested more than {} levels deep", MaxNesting));
+            return true;
+        };
+        json parsed = json::parse(text.str(), limitDepth);
         if (!parsed.is_object()) {
             result.problem = "it does not hold a dictionary";
             return result;
@@ -103,6 +87,8 @@ Preferences::FileContents Preferences::readFile() const {
         result.values = std::move(parsed);
     } catch (const json::exception& e) {
         result.problem = fmt::format("it is not valid JSON: {}", e.what());
+    } catch (const std::length_error& e) {
+        result.problem = e.what();
     }
     return result;
 }
@@ -292,7 +278,12 @@ bool Preferences::synchronize(Error* error) {
     std::lock_guard guard(m_mutex);
     if (!prepareFolder(error))
         return false;
-    FolderLock lock(m_file.parent_path());
+    std::optional<PreferencesLock> lock;
+    if (!m_editLock.holds()) {
+        lock = PreferencesLock::acquire(m_file.parent_path(), error);
+        if (!lock)
+            return false;
+    }
     return mergeAndWrite(readFile(), error);
 }
 
@@ -300,10 +291,12 @@ bool Preferences::update(std::string_view key, const std::function<json(const js
                          Error* error) {
     std::lock_guard guard(m_mutex);
     std::string k(key);
-    const bool folderReady = prepareFolder(error);
-    std::optional<FolderLock> lock;
-    if (folderReady)
-        lock.emplace(m_file.parent_path());
+    bool folderReady = prepareFolder(error);
+    std::optional<PreferencesLock> lock;
+    if (folderReady && !m_editLock.holds()) {
+        lock = PreferencesLock::acquire(m_file.parent_path(), error);
+        folderReady = lock.has_value();
+    }
     FileContents disk = folderReady ? readFile() : FileContents{};
     json current;
     if (m_changed.count(k) != 0 || !disk.problem.empty() || !folderReady)
@@ -364,6 +357,29 @@ bool Preferences::mergeAndWrite(FileContents disk, Error* error) {
         if (objectForKey(k) != old)
             notify(k);
     return true;
+}
+
+bool Preferences::beginEdit(Error* error) {
+    std::lock_guard guard(m_mutex);
+    if (m_editLock.holds())
+        throw std::logic_error("Preferences edits do not nest");
+    const auto folder = m_file.parent_path();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    auto lock = PreferencesLock::acquire(folder, error);
+    if (!lock)
+        return false;
+    m_editLock = std::move(*lock);
+    if (!synchronize(error)) {
+        m_editLock.release();
+        return false;
+    }
+    return true;
+}
+
+void Preferences::endEdit() {
+    std::lock_guard guard(m_mutex);
+    m_editLock.release();
 }
 
 } // namespace brivel::app

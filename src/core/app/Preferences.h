@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/app/PreferencesLock.h"
 #include "core/platform/Date.h"
 #include "core/platform/Error.h"
 
@@ -72,6 +73,21 @@ public:
     // the changes are kept and the next call tries again.
     bool synchronize(Error* error = nullptr);
     bool hasUnsavedChanges() const { return !m_changed.empty(); }
+
+    // A read-modify-write of the file across processes. beginEdit takes the preferences folder's
+    // lock and reads in what other processes wrote (observers are told, so list contents
+    // reload); synchronize() inside the edit writes without letting go; endEdit lets go. List
+    // edits (accounts, strategies, indices) run inside one, so that they change the list as it
+    // is on disk, not a copy read earlier. False, with the lock not held, when it cannot be had
+    // (a one-line error) or the file cannot be written. Edits do not nest.
+    bool beginEdit(Error* error);
+    void endEdit();
+    bool inEdit() const { return m_editLock.holds(); }
+
+    // Files nested deeper than this are unreadable (and set aside): copying one would exhaust
+    // the stack, and no preference needs more than a few levels.
+    static constexpr int MaxNesting = 64;
+
     // Write after every change. Failures then go to the system log.
     void setAutosynchronize(bool on);
 
@@ -115,6 +131,7 @@ private:
     // Every member above is guarded: the store is used from the main thread and from background
     // threads (the rating prompt's counters). Observers run on the thread that made the change.
     mutable std::recursive_mutex m_mutex;
+    PreferencesLock m_editLock;
 };
 
 } // namespace brivel::app

@@ -2,6 +2,7 @@
 
 #include "core/app/AccountRecord.h"
 #include "core/app/FactoryPreferences.h"
+#include "core/app/LeftoverCleanup.h"
 #include "core/app/PreferenceKeys.h"
 #include "core/app/SupportFolder.h"
 #include "core/model/AccountStore.h"
@@ -60,6 +61,8 @@ void StartUp::prepare(Preferences& preferences) {
             systemLog().log(
                 fmt::format("Unable to create \"{}\": {}", database.string(), error.message()));
     }
+
+    LeftoverCleanup::run(preferences);
 }
 
 std::vector<fs::path> StartUp::accountsToOpen(const Preferences& preferences) {

@@ -22,7 +22,8 @@ public:
 
     // Registers the factory preferences, moves the older support folder into place when the
     // support folder does not exist yet, and makes the default account's folder and database
-    // when they are missing. Repeating it does no harm.
+    // when they are missing, then removes what crashed runs left behind (LeftoverCleanup).
+    // Repeating it does no harm.
     static void prepare(Preferences& preferences);
 
     // The database paths of the records marked open ("open" missing counts as not open).

@@ -14,6 +14,6 @@ brivel_core_module(app
             app/AccountRecord.cpp app/StartUp.cpp app/AccountRegistry.cpp
             app/AccountArrayController.cpp app/AccountBackup.cpp app/AccountCommands.cpp
             app/StrategyNames.cpp app/TradeClosingHint.cpp app/AccountLock.cpp
-            app/PreferencesLock.cpp
+            app/PreferencesLock.cpp app/LeftoverCleanup.cpp
     DEPS brivel-core-controllers brivel-core-model nlohmann_json::nlohmann_json
     PRIVATE_DEPS fmt::fmt)

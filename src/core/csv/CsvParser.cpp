@@ -897,9 +897,19 @@ void CsvParser::runLoop() {
 }
 
 void CsvParser::formatError() {
+    // A message quotes at most the first 200 bytes of the field (cut at a character boundary):
+    // a field can be megabytes long.
+    constexpr std::size_t MaxQuoted = 200;
+    std::string_view field = rawField();
+    if (field.size() > MaxQuoted) {
+        std::size_t cut = MaxQuoted;
+        while (cut > 0 && (static_cast<unsigned char>(field[cut]) & 0xC0) == 0x80)
+            --cut;
+        field = field.substr(0, cut);
+    }
     recordError(CsvErrorFormat,
                 fmt::format("Invalid CSV format on line #{} immediately after \"{}\"",
-                            m_currentLine, rawField()));
+                            m_currentLine, field));
 }
 
 void CsvParser::recordError(int code, std::string description,

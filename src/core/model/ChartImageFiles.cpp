@@ -2,13 +2,26 @@
 
 namespace brivel::model {
 
+bool isChartImageFileName(std::string_view name) {
+    constexpr std::string_view Extension = ".png";
+    return name.size() > Extension.size() && name.ends_with(Extension) && name.front() != '.' &&
+           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
+bool isStoredChartImageName(std::string_view storedName) {
+    auto slash = storedName.find_last_of('/');
+    return isChartImageFileName(slash == std::string_view::npos ? storedName
+                                                                : storedName.substr(slash + 1));
+}
+
 std::optional<std::filesystem::path> chartImageFile(const std::filesystem::path& databasePath,
                                                     std::string_view storedName) {
     auto slash = storedName.find_last_of('/');
     std::string_view last =
         slash == std::string_view::npos ? storedName : storedName.substr(slash + 1);
-    // A stored name is data from the file: never let it lead outside the account folder.
-    if (last.empty() || last == "." || last == "..")
+    // A stored name is data from the file: it names a picture directly in the account folder
+    // and nothing else, never the database ("B0W1/database.brdb") nor a hidden file.
+    if (!isChartImageFileName(last))
         return std::nullopt;
     if (databasePath.empty())
         return std::nullopt;

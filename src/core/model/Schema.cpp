@@ -1,7 +1,11 @@
 #include "core/model/AccountStore.h"
+#include "core/model/ChartImageFiles.h"
 #include "core/model/Entities.h"
 #include "core/model/Order.h"
 #include "core/model/Trade.h"
+#include "core/store/SqliteStore.h"
+
+#include <fmt/format.h>
 
 namespace brivel::model {
 
@@ -150,6 +154,39 @@ bool createEmptyAccountStore(const std::filesystem::path& path, Error* error) {
 
 bool checkAccountStore(const std::filesystem::path& path, Error* error) {
     return store::ObjectContext::checkStoreFile(accountModel(), path, error);
+}
+
+bool checkRestorableAccountStore(const std::filesystem::path& path, Error* error) {
+    auto file = store::SqliteStore::open(accountModel(), path, false, error);
+    if (!file)
+        return false;
+    auto refuse = [&](const std::string& why) {
+        if (error) {
+            *error = Error{};
+            error->domain = errors::StoreDomain;
+            error->code = errors::FileReadCorrupt;
+            error->localizedDescription = "The account database is damaged or unsafe.";
+            error->failureReason = why;
+            error->userInfo["NSFilePath"] = path.string();
+        }
+        return false;
+    };
+    if (std::string problem = file->quickCheckProblem(); !problem.empty())
+        return refuse(problem);
+    if (std::string problem = file->identifierProblemWithDuplicates(); !problem.empty())
+        return refuse(problem);
+    for (const char* attribute : {"entryImg", "exitImg"})
+        for (const auto& name : file->textValues("ChartImage", attribute))
+            if (!isStoredChartImageName(name))
+                return refuse(fmt::format("A chart image name does not name a picture in the "
+                                          "account folder: \"{}\".",
+                                          name.substr(0, 200)));
+    return true;
+}
+
+bool copyAccountStore(const std::filesystem::path& from, const std::filesystem::path& to,
+                      Error* error) {
+    return store::SqliteStore::copyConsistently(from, to, error);
 }
 
 std::unique_ptr<store::ObjectContext> openAccountStore(const std::filesystem::path& path,

@@ -61,9 +61,9 @@ void removeImageFile(const std::filesystem::path& databasePath, const std::strin
     if (!file)
         return;
     std::error_code ec;
-    // A folder of that name is not a chart image: leave it alone.
+    // Only a plain file is a chart image: a folder or a link of that name is left alone.
     auto status = std::filesystem::symlink_status(*file, ec);
-    if (ec || !std::filesystem::exists(status) || std::filesystem::is_directory(status))
+    if (ec || !std::filesystem::is_regular_file(status))
         return;
     std::filesystem::remove(*file, ec); // a failure is ignored: the trade is gone all the same
 }

@@ -125,9 +125,20 @@ ManagedObject::~ManagedObject() {
     }
 }
 
-void ManagedObject::willChange() {
+void ManagedObject::willChange(std::uint64_t columns) {
     if (m_context && !m_context->isLoading())
-        m_context->markChanged(this);
+        m_context->markChanged(this, columns);
+}
+
+std::uint64_t ManagedObject::attributeColumn(std::size_t index) const {
+    return columnBit(index);
+}
+
+std::uint64_t ManagedObject::relationshipColumn(std::size_t index) const {
+    const auto& rel = m_entity->relationships[index];
+    if (rel.toMany || !rel.storesForeignKey)
+        return 0;
+    return columnBit(m_entity->attributes.size() + index);
 }
 
 Value ManagedObject::valueForKey(std::string_view key) const {
@@ -168,7 +179,7 @@ void ManagedObject::setAttributeValue(std::size_t index, const Value& raw) {
         m_context->undoManager().registerUndo(
             [this, index, old] { setAttributeValue(index, old); });
     }
-    willChange();
+    willChange(attributeColumn(index));
     m_values[index] = value;
     Change change;
     change.oldValue = std::move(old);
@@ -196,7 +207,7 @@ void ManagedObject::setPrimitiveValueForKey(const Value& value, std::string_view
 void ManagedObject::setPrimitiveAttributeValue(std::size_t index, const Value& value) {
     m_values[index] = coerce(value, m_entity->attributes.at(index), *m_entity);
     // Primitive changes are not announced, but they are still changes to save.
-    willChange();
+    willChange(attributeColumn(index));
 }
 
 const std::vector<ManagedObject*>& ManagedObject::toMany(std::size_t index) const {
@@ -264,8 +275,8 @@ void ManagedObject::link(std::size_t index, ManagedObject* destination) {
     if (m_context && !m_context->isLoading())
         m_context->undoManager().registerUndo(
             [this, index, destination] { unlink(index, destination); });
-    willChange();
-    destination->willChange();
+    willChange(relationshipColumn(index));
+    destination->willChange(destination->relationshipColumn(rel.inverseIndex));
     announceRelationship(index, rel.toMany ? Change::Kind::Insertion : Change::Kind::Setting,
                          destination);
     destination->announceRelationship(
@@ -287,8 +298,8 @@ void ManagedObject::unlink(std::size_t index, ManagedObject* destination) {
     if (m_context && !m_context->isLoading())
         m_context->undoManager().registerUndo(
             [this, index, destination] { link(index, destination); });
-    willChange();
-    destination->willChange();
+    willChange(relationshipColumn(index));
+    destination->willChange(destination->relationshipColumn(rel.inverseIndex));
     announceRelationship(index, rel.toMany ? Change::Kind::Removal : Change::Kind::Setting,
                          destination);
     destination->announceRelationship(

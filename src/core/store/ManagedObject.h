@@ -84,6 +84,11 @@ public:
     bool isDeleted() const { return m_deleted; }
     bool isInserted() const { return !m_persisted && !m_deleted && m_context; }
     bool hasChanges() const { return m_dirty; }
+    // Stored columns are numbered attributes first, then relationships, by their index in the
+    // entity; the bit of column n is 1 << n (all bits for n beyond 63).
+    static std::uint64_t columnBit(std::size_t column) {
+        return column < 64 ? std::uint64_t(1) << column : ~std::uint64_t(0);
+    }
 
     // Keyed access: recorded for undo and announced to observers.
     Value valueForKey(std::string_view key) const override;
@@ -178,7 +183,12 @@ private:
     void link(std::size_t index, ManagedObject* destination);
     void unlink(std::size_t index, ManagedObject* destination);
     void announceRelationship(std::size_t index, Change::Kind kind, ManagedObject* other);
-    void willChange();
+    // Marks the record changed, with the stored columns that changed (see columnBit).
+    void willChange(std::uint64_t columns);
+    // The bit of an attribute's column, or of a relationship's foreign-key column (0 for a
+    // relationship the record's row does not store).
+    std::uint64_t attributeColumn(std::size_t index) const;
+    std::uint64_t relationshipColumn(std::size_t index) const;
 
     const EntityDescription* m_entity;
     ObjectContext* m_context = nullptr;

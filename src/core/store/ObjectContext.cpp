@@ -33,6 +33,7 @@ void ObjectContext::clearAll() {
         l.clear();
     m_deletedPersisted.clear();
     m_changed.clear();
+    m_changedColumns.clear();
 }
 
 std::unique_ptr<ObjectContext>
@@ -60,6 +61,7 @@ bool ObjectContext::loadAll(Error* error) {
     for (auto* o : m_changed)
         o->m_dirty = false;
     m_changed.clear();
+    m_changedColumns.clear();
     return ok;
 }
 
@@ -321,16 +323,26 @@ bool ObjectContext::save(Error* error) {
     }
     // Records deleted before they were ever saved still count for what follows a save (their
     // files), but the file never had their rows.
-    std::vector<ManagedObject*> inserted, updated, deletedNow;
+    StoreChanges changes;
+    std::vector<ManagedObject*> deletedNow;
+    auto& inserted = changes.inserted;
+    auto& updated = changes.updated;
     for (auto* o : m_changed) {
         if (!o->m_dirty)
             continue;
-        if (o->m_deleted)
+        if (o->m_deleted) {
             deletedNow.push_back(o);
-        else
-            (o->m_persisted ? updated : inserted).push_back(o);
+        } else if (!o->m_persisted) {
+            inserted.push_back(o);
+        } else {
+            auto it = m_changedColumns.find(o);
+            updated.push_back(o);
+            changes.updatedColumns.push_back(it == m_changedColumns.end() ? 0 : it->second);
+        }
     }
-    if (!m_store->save(inserted, updated, m_deletedPersisted, m_nextID, error))
+    changes.deleted = m_deletedPersisted;
+    changes.nextID = m_nextID;
+    if (!m_store->save(changes, error))
         return false;
     for (auto* o : inserted) {
         o->m_persisted = true;
@@ -344,6 +356,7 @@ bool ObjectContext::save(Error* error) {
     }
     m_deletedPersisted.clear();
     m_changed.clear();
+    m_changedColumns.clear();
     for (auto* o : deletedNow)
         o->didCommitDeletion();
     return true;

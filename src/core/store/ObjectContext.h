@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace brivel::store {
@@ -114,11 +115,16 @@ private:
     void removeForUndo(ManagedObject* object);
     void collectCascade(ManagedObject* object, std::vector<ManagedObject*>& out) const;
     void didChange(ManagedObject* object, KeyId key);
-    void markChanged(ManagedObject* object) {
+    // columns: the stored columns the change touched (ManagedObject::columnBit), all of them
+    // by default; none for a change the record's own row does not hold (a to-many member).
+    static constexpr std::uint64_t AllColumns = ~std::uint64_t(0);
+    void markChanged(ManagedObject* object, std::uint64_t columns = AllColumns) {
         if (!object->m_dirty) {
             object->m_dirty = true;
             m_changed.push_back(object);
         }
+        if (columns)
+            m_changedColumns[object] |= columns;
     }
     void clearAll();
     bool loadAll(Error* error);
@@ -136,6 +142,9 @@ private:
     // Every record changed, inserted or deleted since the last save, so that a save of one
     // change does not look at the whole account.
     std::vector<ManagedObject*> m_changed;
+    // The columns changed since the last save, for the changed records that have any: a save
+    // writes only those, so that it never puts back what another writer stored meanwhile.
+    std::unordered_map<const ManagedObject*, std::uint64_t> m_changedColumns;
     std::vector<ContextListener*> m_listeners;
     ObjectID m_nextID = 1;
     bool m_loading = false;

@@ -1,7 +1,9 @@
 #include "core/store/SqliteStore.h"
 
 #include "core/store/ObjectContext.h"
+#include "core/store/StoreIntegrity.h"
 #include "core/store/StoreLoader.h"
+#include "core/store/StoreWriter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -163,6 +165,7 @@ std::string SqliteStore::schemaSQL(const ObjectModel& model) {
             sql += "CREATE INDEX " + sqlName(e->name + "_" + r->name) + " ON " + sqlName(e->name) +
                    "(" + sqlName(fkColumn(*r)) + ");\n";
     }
+    sql += StoreWriter::identifierGuardsSQL(model, MaxObjectID, false);
     sql += fmt::format("CREATE TABLE {} (key TEXT PRIMARY KEY, value);\n"
                        "INSERT INTO {} VALUES ('next_id', 1);\n"
                        "PRAGMA application_id = {};\nPRAGMA user_version = {};\n",
@@ -232,11 +235,21 @@ bool SqliteStore::check(Error* error) {
                                   reason, m_path));
         return false;
     };
+    // A file SQLite cannot read for another reason (a lock held too long, an I/O error) is not
+    // "not ours": say what it is.
+    auto unreadable = [&]() {
+        if ((sqlite3_errcode(m_db.handle()) & 0xff) == SQLITE_NOTADB)
+            return notOurs(m_db.lastMessage());
+        setError(error,
+                 fileError(errors::FileReadUnknown, "The account database could not be read.",
+                           m_db.lastMessage() + ".", m_path));
+        return false;
+    };
     std::int64_t appID = 0, version = 0;
     {
         Statement st(m_db, "PRAGMA application_id");
         if (!st.ok() || st.step() != SQLITE_ROW)
-            return notOurs(m_db.lastMessage());
+            return unreadable();
         appID = sqlite3_column_int64(st.handle(), 0);
     }
     if (appID != ApplicationID)
@@ -244,7 +257,7 @@ bool SqliteStore::check(Error* error) {
     {
         Statement st(m_db, "PRAGMA user_version");
         if (!st.ok() || st.step() != SQLITE_ROW)
-            return notOurs(m_db.lastMessage());
+            return unreadable();
         version = sqlite3_column_int64(st.handle(), 0);
     }
     if (version > SchemaVersion) {
@@ -286,6 +299,12 @@ SqliteStore::storedForeignKeys(const EntityDescription& entity) {
 }
 
 bool SqliteStore::load(ObjectContext& context, ObjectID& nextID, Error* error) {
+    // Before anything is sized by them: a crafted identifier must not ask for gigabytes.
+    if (std::string problem = identifierProblem(); !problem.empty()) {
+        setError(error, fileError(errors::FileReadCorrupt,
+                                  "The account database could not be read.", problem, m_path));
+        return false;
+    }
     StoreLoader loader(m_model, m_db, m_path);
     if (!loader.load(context)) {
         setError(error,
@@ -300,103 +319,54 @@ bool SqliteStore::load(ObjectContext& context, ObjectID& nextID, Error* error) {
     return true;
 }
 
-bool SqliteStore::save(const std::vector<ManagedObject*>& inserted,
-                       const std::vector<ManagedObject*>& updated,
-                       const std::vector<ManagedObject*>& deleted, ObjectID nextID, Error* error) {
+bool SqliteStore::save(const StoreChanges& changes, Error* error) {
     auto fail = [&](const std::string& what) {
         m_db.exec("ROLLBACK", nullptr);
         setError(error, fileError(errors::FileWriteUnknown, "The account could not be saved.", what,
                                   m_path));
         return false;
     };
+    for (auto* o : changes.inserted)
+        if (o->objectID() < 1 || o->objectID() > MaxObjectID)
+            return fail(
+                fmt::format("The account has used up its {} record identifiers.", MaxObjectID));
     if (!m_db.exec("BEGIN IMMEDIATE", nullptr))
         return fail(m_db.lastMessage());
-
-    struct Statements {
-        std::unique_ptr<Statement> insert, update, remove;
-    };
-    std::map<const EntityDescription*, Statements> cache;
-    auto statementsFor = [&](const EntityDescription& e) -> Statements& {
-        auto& s = cache[&e];
-        if (!s.insert) {
-            auto fks = foreignKeys(e);
-            std::string cols = "id", marks = "?", sets;
-            for (const auto& a : e.attributes) {
-                cols += ", " + sqlName(a.name);
-                marks += ", ?";
-                sets += (sets.empty() ? "" : ", ") + sqlName(a.name) + " = ?";
-            }
-            for (const auto* r : fks) {
-                cols += ", " + sqlName(fkColumn(*r));
-                marks += ", ?";
-                sets += (sets.empty() ? "" : ", ") + sqlName(fkColumn(*r)) + " = ?";
-            }
-            s.insert = std::make_unique<Statement>(m_db, "INSERT INTO " + sqlName(e.name) + " (" +
-                                                             cols + ") VALUES (" + marks + ")");
-            s.update = std::make_unique<Statement>(m_db, "UPDATE " + sqlName(e.name) + " SET " +
-                                                             sets + " WHERE id = ?");
-            s.remove = std::make_unique<Statement>(m_db, "DELETE FROM " + sqlName(e.name) +
-                                                             " WHERE id = ?");
-        }
-        return s;
-    };
-    auto bindRow = [](Statement& st, ManagedObject* o, int first) {
-        const auto& e = o->entity();
-        int i = first;
-        for (std::size_t a = 0; a < e.attributes.size(); ++a)
-            st.bind(i++, o->m_values[a], e.attributes[a].type);
-        for (std::size_t r = 0; r < e.relationships.size(); ++r) {
-            const auto& rel = e.relationships[r];
-            if (rel.toMany || !rel.storesForeignKey)
-                continue;
-            if (auto* d = o->m_relations[r].one)
-                st.bindInt(i++, d->objectID());
-            else
-                st.bindNull(i++);
-        }
-        return i;
-    };
-
-    for (auto* o : deleted) {
-        auto& st = *statementsFor(o->entity()).remove;
-        if (!st.ok())
-            return fail(m_db.lastMessage());
-        st.bindInt(1, o->objectID());
-        if (st.step() != SQLITE_DONE)
-            return fail(m_db.lastMessage());
-        st.reset();
-    }
-    for (auto* o : inserted) {
-        auto& st = *statementsFor(o->entity()).insert;
-        if (!st.ok())
-            return fail(m_db.lastMessage());
-        st.bindInt(1, o->objectID());
-        bindRow(st, o, 2);
-        if (st.step() != SQLITE_DONE)
-            return fail(m_db.lastMessage());
-        st.reset();
-    }
-    for (auto* o : updated) {
-        auto& st = *statementsFor(o->entity()).update;
-        if (!st.ok())
-            return fail(m_db.lastMessage());
-        int next = bindRow(st, o, 1);
-        st.bindInt(next, o->objectID());
-        if (st.step() != SQLITE_DONE)
-            return fail(m_db.lastMessage());
-        st.reset();
-    }
-    {
-        Statement meta(m_db,
-                       fmt::format("UPDATE {} SET value = ? WHERE key = 'next_id'", MetaTable));
-        meta.bindInt(1, nextID);
-        if (!meta.ok() || meta.step() != SQLITE_DONE)
-            return fail(m_db.lastMessage());
-    }
-    cache.clear();
+    StoreWriter writer(m_db);
+    if (!m_identifiersGuarded && !writer.guardIdentifiers(m_model, MaxObjectID))
+        return fail(writer.failure());
+    if (!writer.deleteRows(changes.deleted) || !writer.insertRows(changes.inserted) ||
+        !writer.updateRows(changes.updated, changes.updatedColumns) ||
+        !writer.writeNextID(MetaTable, changes.nextID))
+        return fail(writer.failure());
     if (!m_db.exec("COMMIT", nullptr))
         return fail(m_db.lastMessage());
+    m_identifiersGuarded = true;
     return true;
+}
+
+bool SqliteStore::copyConsistently(const std::filesystem::path& from,
+                                   const std::filesystem::path& to, Error* error) {
+    return StoreIntegrity::copyConsistently(from, to, error);
+}
+
+std::string SqliteStore::identifierProblem() {
+    return StoreIntegrity::identifierProblem(m_db, m_model, MetaTable, MaxObjectID);
+}
+
+std::string SqliteStore::identifierProblemWithDuplicates() {
+    if (std::string problem = identifierProblem(); !problem.empty())
+        return problem;
+    return StoreIntegrity::sharedIdentifierProblem(m_db, m_model);
+}
+
+std::string SqliteStore::quickCheckProblem() {
+    return StoreIntegrity::quickCheckProblem(m_db);
+}
+
+std::vector<std::string> SqliteStore::textValues(const std::string& entity,
+                                                 const std::string& attribute) {
+    return StoreIntegrity::textValues(m_db, entity, attribute);
 }
 
 } // namespace brivel::store

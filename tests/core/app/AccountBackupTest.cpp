@@ -4,13 +4,18 @@
 #include "core/app/AccountCommands.h"
 #include "core/app/Preferences.h"
 #include "core/app/StartUp.h"
+#include "core/model/AccountStore.h"
+#include "core/model/Entities.h"
+#include "core/model/Trade.h"
 
 #include <functional>
 #include <gmock/gmock.h>
+#include <sqlite3.h>
 #include <thread>
 
 using namespace brivel;
 using namespace brivel::app;
+using brivel::test::accountSnapshot;
 using brivel::test::fileNames;
 using brivel::test::readFile;
 using brivel::test::snapshot;
@@ -66,7 +71,8 @@ protected:
     // No staging folder is ever left beside the accounts.
     void expectNoLeftovers() const {
         for (const auto& name : fileNames(support()))
-            EXPECT_NE(name.front(), '.') << name;
+            if (!name.ends_with(".lock")) // each account's lock file stays beside its folder
+                EXPECT_NE(name.front(), '.') << name;
     }
 
     void expectRestoreFailedAndBUntouched(const fs::path& archive) {
@@ -105,18 +111,22 @@ TEST_F(AccountBackupTest, ABackupHoldsTheDatabaseAndTheChartsWithoutFolderNames)
     EXPECT_EQ(prompter.asked()[0].message, "Backup completed successfully.");
     EXPECT_TRUE(prompter.asked()[0].isAlert);
 
-    // zip runs in the support folder with the four arguments, the archive written beside the
-    // chosen one first.
+    // zip runs in the support folder on a consistent copy of the database and the account's
+    // other files, the archive written in the support folder first.
     ASSERT_EQ(runner.calls.size(), 1u);
     const auto& call = runner.calls[0];
     EXPECT_EQ(call.program, "/usr/bin/zip");
     EXPECT_EQ(call.workingDirectory, support().string());
-    ASSERT_EQ(call.args.size(), 4u);
+    ASSERT_EQ(call.args.size(), 6u);
     EXPECT_EQ(call.args[0], "-j");
-    EXPECT_EQ(call.args[1], "-r");
-    EXPECT_EQ(fs::path(call.args[2]).parent_path(), scratch());
+    EXPECT_EQ(call.args[1], "-q");
+    EXPECT_EQ(fs::path(call.args[2]).parent_path(), support());
     EXPECT_EQ(fs::path(call.args[2]).extension(), ".zip");
-    EXPECT_EQ(call.args[3], "A1A1");
+    EXPECT_EQ(fs::path(call.args[3]).filename(), "database.brdb");
+    EXPECT_NE(fs::path(call.args[3]).parent_path(), support() / "A1A1");
+    EXPECT_EQ(call.args[4], "A1A1/5A4C7E0B-1D2E-4F3A-9B8C-7D6E5F4A3B2C.png");
+    EXPECT_EQ(call.args[5], "A1A1/9F8E7D6C-5B4A-4392-8170-6F5E4D3C2B1A.png");
+    expectNoLeftovers();
     EXPECT_THAT(fileNames(scratch()), ElementsAre("A.zip"));
 }
 
@@ -135,14 +145,24 @@ TEST_F(AccountBackupTest, ABackupOverAnOlderArchiveReplacesIt) {
 TEST_F(AccountBackupTest, AFailedBackupLeavesAnOlderArchiveUntouchedAndLogsTheStatus) {
     const fs::path archive = scratch() / "keep.zip";
     writeFile(archive, "an older archive");
-    // No folder "Q9Q9": zip has nothing to do.
+    // No folder "Q9Q9": there is no database to copy.
     EXPECT_FALSE(commands.backupAccount("Q9Q9", archive).succeeded);
+    EXPECT_TRUE(m_log.contains("Backup failed: The account database could not be copied."))
+        << m_log.lines().front();
+    // A zip tool that fails.
+    makeAccount("A1A1");
+    AccountBackup failing(runner, "/bin/false");
+    AccountCommands failingCommands(prompter, failing);
+    EXPECT_FALSE(failingCommands.backupAccount("A1A1", archive).succeeded);
+    EXPECT_TRUE(m_log.contains("Zip task failed with 1."));
     EXPECT_EQ(readFile(archive), "an older archive");
     EXPECT_THAT(fileNames(scratch()), ElementsAre("keep.zip"));
-    EXPECT_TRUE(m_log.contains("Zip task failed with 12."));
-    ASSERT_EQ(prompter.asked().size(), 1u);
-    EXPECT_EQ(prompter.asked()[0].title, "Backup Failed!");
-    EXPECT_EQ(prompter.asked()[0].message, "Backup failed, please try again.");
+    ASSERT_EQ(prompter.asked().size(), 2u);
+    for (const auto& asked : prompter.asked()) {
+        EXPECT_EQ(asked.title, "Backup Failed!");
+        EXPECT_EQ(asked.message, "Backup failed, please try again.");
+    }
+    expectNoLeftovers();
 }
 
 TEST_F(AccountBackupTest, AMissingToolIsAFailedRunWithTheSamePanels) {
@@ -179,14 +199,15 @@ TEST_F(AccountBackupTest, RestoringABackupOfAIntoBPutsAsFilesInBsFolder) {
     makeAccountB();
     const fs::path archive = scratch() / "A.zip";
     ASSERT_TRUE(backup.backup("A1A1", archive).succeeded);
-    const auto aFiles = snapshot(support() / "A1A1");
+    const auto aFiles = accountSnapshot(support() / "A1A1");
+    const auto snapshotBeforeRestore = snapshot(support() / "A1A1");
 
     prompter.queueAnswer(true);
     auto outcome = commands.restoreAccount("B2B2", archive);
     ASSERT_TRUE(outcome.has_value());
     EXPECT_TRUE(outcome->succeeded) << outcome->detail;
-    EXPECT_EQ(snapshot(support() / "B2B2"), aFiles); // B's own chart is gone
-    EXPECT_EQ(snapshot(support() / "A1A1"), aFiles);
+    EXPECT_EQ(accountSnapshot(support() / "B2B2"), aFiles); // B's own chart is gone
+    EXPECT_EQ(snapshot(support() / "A1A1"), snapshotBeforeRestore);
 
     ASSERT_EQ(prompter.asked().size(), 2u);
     EXPECT_EQ(prompter.asked()[0].title, "Confirm Restore");
@@ -225,7 +246,7 @@ TEST_F(AccountBackupTest, RestoringIntoAnAccountWhoseFolderIsGoneMakesIt) {
     ASSERT_TRUE(staged.ok()) << staged.failure();
     EXPECT_FALSE(fs::exists(support() / "D4D4")); // staging touches nothing
     EXPECT_TRUE(backup.commitRestore(staged).succeeded);
-    EXPECT_EQ(snapshot(support() / "D4D4"), snapshot(support() / "A1A1"));
+    EXPECT_EQ(accountSnapshot(support() / "D4D4"), accountSnapshot(support() / "A1A1"));
     expectNoLeftovers();
 }
 
@@ -321,8 +342,108 @@ TEST_F(AccountBackupTest, TheLongPartRunsOnAWorkerAndReportsThere) {
     }
     ASSERT_TRUE(staged.ok());
     EXPECT_TRUE(commands.finishRestore(std::move(staged)).succeeded);
-    EXPECT_EQ(snapshot(support() / "B2B2"), snapshot(support() / "A1A1"));
+    EXPECT_EQ(accountSnapshot(support() / "B2B2"), accountSnapshot(support() / "A1A1"));
     EXPECT_THAT(events, ElementsAre("close B2B2", "open B2B2"));
+}
+
+// An account database made by this program, then changed behind its back with SQL: the way a
+// crafted file would come in. The identifier triggers are dropped first, as a crafter would.
+std::string craftedDatabase(const fs::path& folder, const std::string& chartName,
+                            const std::string& sql) {
+    const fs::path path = folder / "crafted.brdb";
+    fs::remove(path);
+    Error error;
+    EXPECT_TRUE(model::createEmptyAccountStore(path, &error)) << error.message();
+    {
+        auto context = model::openAccountStore(path, &error);
+        auto* trade = model::Trade::insertInManagedObjectContext(context.get());
+        trade->setTicker("AAPL");
+        auto* chart = model::ChartImage::insertInManagedObjectContext(context.get());
+        chart->setEntryImg(chartName);
+        trade->setChartImg(chart);
+        EXPECT_TRUE(context->save(&error)) << error.message();
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    std::string drop;
+    sqlite3_exec(
+        db, "SELECT name FROM sqlite_master WHERE type = 'trigger'",
+        [](void* out, int, char** values, char**) {
+            *static_cast<std::string*>(out) += "DROP TRIGGER \"" + std::string(values[0]) + "\";";
+            return 0;
+        },
+        &drop, nullptr);
+    char* message = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, (drop + sql).c_str(), nullptr, nullptr, &message), SQLITE_OK)
+        << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+    return readFile(path);
+}
+
+// A page in the middle of the file overwritten: the header still says "ours".
+std::string withTornPage(std::string db) {
+    const std::size_t page = 4096;
+    if (db.size() > 3 * page)
+        std::fill_n(db.begin() + static_cast<std::ptrdiff_t>(db.size() - 2 * page), page, '\x7f');
+    return db;
+}
+
+TEST_F(AccountBackupTest, CraftedDatabasesAreRefusedAtRestore) {
+    makeAccountB();
+    const std::string image = "B0W1/5A4C7E0B-1D2E-4F3A-9B8C-7D6E5F4A3B2C.png";
+    struct Case {
+        const char* name;
+        std::string database;
+        const char* why;
+    };
+    // Enough rows for the torn page to hold data, not the schema.
+    std::string manyNotes = "INSERT INTO \"Note\" (id, comment) WITH RECURSIVE n(i) AS (SELECT "
+                            "100 UNION ALL SELECT i + 1 FROM n WHERE i < 400) SELECT i, "
+                            "printf('%.200c', 'x') FROM n;";
+    const std::vector<Case> cases = {
+        {"database as image", craftedDatabase(scratch(), "B0W1/database.brdb", ""), "image name"},
+        {"hidden image", craftedDatabase(scratch(), "B0W1/.preferences.png", ""), "image name"},
+        {"text as image", craftedDatabase(scratch(), "B0W1/notes.txt", ""), "image name"},
+        {"huge identifier",
+         craftedDatabase(scratch(), image, "UPDATE \"Trade\" SET id = 300000000;"),
+         "identifier 300000000"},
+        {"negative identifier", craftedDatabase(scratch(), image, "UPDATE \"Trade\" SET id = -5;"),
+         "identifier -5"},
+        {"next_id at the maximum",
+         craftedDatabase(scratch(), image,
+                         "UPDATE brivel_meta SET value = 9223372036854775807 WHERE key = "
+                         "'next_id';"),
+         "next record identifier"},
+        {"next_id as text",
+         craftedDatabase(scratch(), image,
+                         "UPDATE brivel_meta SET value = 'many' WHERE key = 'next_id';"),
+         "next record identifier"},
+        {"shared identifier",
+         craftedDatabase(scratch(), image, "INSERT INTO \"Order\" (id) SELECT id FROM \"Trade\";"),
+         "share the identifier"},
+        {"torn page", withTornPage(craftedDatabase(scratch(), image, manyNotes)), "check failed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ZipWriter zip;
+        zip.addFile("database.brdb", c.database);
+        zip.write(scratch() / "crafted.zip");
+        prompter = ScriptedPrompter();
+        m_log.clear();
+        expectRestoreFailedAndBUntouched(scratch() / "crafted.zip");
+        ASSERT_EQ(m_log.lines().size(), 1u);
+        EXPECT_THAT(m_log.lines()[0], ::testing::HasSubstr(c.why));
+    }
+    // The same file with a sound image name restores.
+    ZipWriter sound;
+    sound.addFile("database.brdb", craftedDatabase(scratch(), image, ""));
+    sound.write(scratch() / "sound.zip");
+    prompter = ScriptedPrompter();
+    prompter.queueAnswer(true);
+    auto outcome = commands.restoreAccount("B2B2", scratch() / "sound.zip");
+    ASSERT_TRUE(outcome);
+    EXPECT_TRUE(outcome->succeeded) << outcome->detail;
 }
 
 } // namespace

@@ -57,6 +57,25 @@ std::map<std::string, std::string> snapshot(const fs::path& folder) {
     return files;
 }
 
+std::map<std::string, std::string> accountSnapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_regular_file()) {
+            std::string bytes = readFile(it->path());
+            // A backup copies the database page by page; SQLite stamps the copy's header with
+            // its own change counter (offset 24) and version (offset 92).
+            if (it->path().filename() == "database.brdb" && bytes.size() >= 100) {
+                std::fill_n(bytes.begin() + 24, 4, '\0');
+                std::fill_n(bytes.begin() + 92, 8, '\0');
+            }
+            files[fs::relative(it->path(), folder).string()] =
+                std::to_string(bytes.size()) + ":" +
+                std::to_string(std::hash<std::string>{}(bytes));
+        }
+    return files;
+}
+
 std::vector<std::string> zipEntryNames(const fs::path& archive) {
     std::string command = "/usr/bin/unzip -Z1 '" + archive.string() + "' 2>/dev/null";
     FILE* pipe = ::popen(command.c_str(), "r");

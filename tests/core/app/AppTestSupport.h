@@ -44,6 +44,10 @@ std::vector<std::string> fileNames(const std::filesystem::path& folder);
 // bytes (short enough to print when two snapshots differ).
 std::map<std::string, std::string> snapshot(const std::filesystem::path& folder);
 
+// The same, with the header fields that SQLite rewrites in a copy of a database left out: two
+// accounts with the same records and files compare equal.
+std::map<std::string, std::string> accountSnapshot(const std::filesystem::path& folder);
+
 // Entry names of a zip archive as "unzip -Z1" lists them.
 std::vector<std::string> zipEntryNames(const std::filesystem::path& archive);
 

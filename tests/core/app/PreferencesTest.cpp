@@ -2,6 +2,7 @@
 
 #include "core/app/FactoryPreferences.h"
 #include "core/app/Preferences.h"
+#include "core/app/PreferencesLock.h"
 
 #include <gmock/gmock.h>
 #include <nlohmann/json.hpp>
@@ -161,6 +162,57 @@ TEST_F(PreferencesTest, ACorruptFileIsKeptAsideAndTheFactoryValuesRule) {
     ASSERT_TRUE(again.setAsideCopy().has_value());
     EXPECT_NE(*again.setAsideCopy(), copy);
     EXPECT_TRUE(again.persistentDomain().empty());
+}
+
+TEST_F(PreferencesTest, AFileNestedTooDeeplyIsSetAsideLikeAnyUnreadableOne) {
+    // A million levels once exhausted the stack while the values were copied.
+    for (int depth : {Preferences::MaxNesting + 1, 1'000'000}) {
+        SCOPED_TRACE(depth);
+        writePrefs("{\"k\": " + std::string(depth, '[') + std::string(depth, ']') + "}");
+        m_log.clear();
+        Preferences prefs(prefsFile());
+        prefs.registerDefaults(FactoryPreferences::dictionary());
+        EXPECT_TRUE(prefs.setAsideCopy().has_value());
+        EXPECT_TRUE(prefs.persistentDomain().empty());
+        ASSERT_EQ(m_log.lines().size(), 1u);
+        EXPECT_THAT(m_log.lines()[0], HasSubstr("nested"));
+    }
+    // As deep as allowed still reads.
+    const int deepest = Preferences::MaxNesting - 1;
+    writePrefs("{\"k\": " + std::string(deepest, '[') + std::string(deepest, ']') + "}");
+    Preferences prefs(prefsFile());
+    EXPECT_FALSE(prefs.setAsideCopy().has_value());
+    EXPECT_TRUE(prefs.objectForKey("k").is_array());
+}
+
+TEST_F(PreferencesTest, AnEditStartsFromTheFileAndHoldsOffOtherEditsUntilItEnds) {
+    Preferences first(prefsFile());
+    Preferences second(prefsFile());
+    first.setObject(json::array({"a"}), "list");
+    ASSERT_TRUE(first.synchronize());
+
+    // second read the file before "a" was written; an edit takes it in first.
+    ASSERT_TRUE(second.beginEdit(nullptr));
+    json list = second.arrayForKey("list");
+    EXPECT_EQ(list, json::array({"a"}));
+    list.push_back("b");
+    second.setObject(list, "list");
+    // Meanwhile another process cannot start its own edit.
+    Error error;
+    auto blocked =
+        PreferencesLock::acquire(prefsFile().parent_path(), &error, std::chrono::milliseconds(50));
+    EXPECT_FALSE(blocked);
+    ASSERT_TRUE(second.synchronize()); // writes without letting go
+    EXPECT_FALSE(
+        PreferencesLock::acquire(prefsFile().parent_path(), nullptr, std::chrono::milliseconds(0)));
+    second.endEdit();
+    EXPECT_TRUE(
+        PreferencesLock::acquire(prefsFile().parent_path(), nullptr, std::chrono::milliseconds(0)));
+
+    ASSERT_TRUE(first.beginEdit(nullptr));
+    EXPECT_EQ(first.arrayForKey("list"), json::array({"a", "b"}));
+    first.endEdit();
+    EXPECT_EQ(fileContents()["list"], json::array({"a", "b"}));
 }
 
 TEST_F(PreferencesTest, AFailedWriteKeepsTheChangesAndTheOldFile) {

@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "core/app/AccountLock.h"
 #include "core/app/AccountRecord.h"
 #include "core/app/Preferences.h"
 #include "core/app/StartUp.h"
@@ -7,6 +8,8 @@
 #include "core/model/AccountStore.h"
 
 #include <gmock/gmock.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace brivel;
 using namespace brivel::app;
@@ -124,6 +127,77 @@ TEST_F(StartUpTest, ACorruptPreferencesFileStillStartsWithTheFactoryAccounts) {
     EXPECT_THAT(result.accountsToOpen, ElementsAre(db("B0W1")));
     EXPECT_TRUE(prefs.setAsideCopy().has_value());
     EXPECT_EQ(m_log.lines().size(), 1u);
+}
+
+TEST_F(StartUpTest, WhatCrashedRunsLeftBehindGoesAndWhatLivingOnesUseStays) {
+    Preferences prefs(prefsFile());
+    StartUp::prepare(prefs);
+    makeAccount("C3C3");
+    makeAccount("D4D4");
+    // A process id that is surely gone: a child that has ended and been waited for.
+    pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child), alive = std::to_string(::getpid());
+    const std::string uuid = "12345678-1234-4234-8234-123456789012";
+    auto folder = [&](const std::string& name) {
+        fs::create_directories(support() / name);
+        writeFile(support() / name / "database.brdb", "copy");
+        return support() / name;
+    };
+    auto file = [&](const fs::path& p) {
+        fs::create_directories(p.parent_path());
+        writeFile(p, "left");
+        return p;
+    };
+    const std::vector<fs::path> gone = {
+        folder(".B0W1.restore-" + dead + "-" + uuid), folder(".B0W1.replaced-" + dead + "-" + uuid),
+        folder(".B0W1.backup-" + dead + "-" + uuid),
+        folder(".B0W1.restore-" + uuid), // an older release's, no process named
+        file(support() / (".brivel-backup-" + dead + "-" + uuid + ".zip")),
+        file(support() / "B0W1" / ("database.brdb.new-" + dead)),
+        // An "accounts new" killed before its record was written.
+        folder("E5E5"), file(support() / (".E5E5.new-" + dead)),
+        // One killed after: the folder stays, the marker goes.
+        file(support() / (".C3C3.new-" + dead)),
+        file(prefsFile().parent_path() / ".preferences.json.tmp-AbC123"),
+        file(support() / ".F6F6.lock"), // the lock of a folder that is gone
+    };
+    const std::vector<fs::path> kept = {
+        folder(".B0W1.restore-" + alive + "-" + uuid),
+        file(support() / (".brivel-backup-" + alive + "-" + uuid + ".zip")),
+        file(support() / "B0W1" / ("database.brdb.new-" + alive)),
+        folder("G7G7"), // still being made by a living process
+        file(support() / (".G7G7.new-" + alive)),
+        folder("H8H8"), // not listed, but no marker: nobody can tell it is an orphan
+        file(support() / "B0W1" / "notes.txt"),
+    };
+    // Listed accounts: the default, C3C3 and D4D4.
+    json accounts = prefs.arrayForKey("arrayOfAccounts");
+    accounts.push_back({{"name", "C"}, {"directory", "C3C3"}});
+    accounts.push_back({{"name", "D"}, {"directory", "D4D4"}});
+    prefs.setObject(accounts, "arrayOfAccounts");
+    ASSERT_TRUE(prefs.synchronize());
+    {
+        // A restore of D4D4 by an older release, still running: its lock keeps its folder.
+        folder(".D4D4.restore-" + uuid);
+        auto held = AccountLock::acquireForCommand(support() / "D4D4", nullptr);
+        ASSERT_TRUE(held);
+        Preferences again(prefsFile());
+        StartUp::prepare(again);
+        EXPECT_TRUE(fs::exists(support() / (".D4D4.restore-" + uuid)));
+    }
+    for (const auto& p : gone)
+        EXPECT_FALSE(fs::exists(fs::symlink_status(p))) << p;
+    for (const auto& p : kept)
+        EXPECT_TRUE(fs::exists(p)) << p;
+    EXPECT_TRUE(isAccountDatabase(db("C3C3")));
+    EXPECT_TRUE(isAccountDatabase(db("B0W1")));
+
+    Preferences third(prefsFile());
+    StartUp::prepare(third);
+    EXPECT_FALSE(fs::exists(support() / (".D4D4.restore-" + uuid)));
 }
 
 TEST(AccountPaths, FolderCodeOfADocumentPath) {

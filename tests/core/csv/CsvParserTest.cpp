@@ -122,6 +122,18 @@ TEST(CsvParserQuotes, TextAfterAClosingQuoteIsAFormatError) {
               "Invalid CSV format on line #1 immediately after \"a\"b\"\"");
 }
 
+TEST(CsvParserQuotes, AFormatErrorQuotesAtMostTheFirst200BytesOfTheField) {
+    // A malformed field of megabytes must not become megabytes of message; a character is
+    // never cut in half.
+    const std::string field = "\"" + std::string(199, 'a') + "\xc3\xa9" + std::string(5000, 'b');
+    const auto outcome = parseAtAllChunkSizes(field + "\" x\n");
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->code, CsvErrorFormat);
+    EXPECT_EQ(outcome.error->localizedDescription,
+              "Invalid CSV format on line #1 immediately after \"\"" + std::string(199, 'a') +
+                  "\"");
+}
+
 TEST(CsvParserEscapes, BackslashMakesTheNextCharacterText) {
     EXPECT_EQ(linesOf("a\\,b,c\n"), (CsvLines{{"a,b", "c"}}));
     EXPECT_EQ(linesOf("a\\\nb,c\n"), (CsvLines{{"a\nb", "c"}}));

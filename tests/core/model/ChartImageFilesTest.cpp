@@ -164,5 +164,40 @@ TEST_F(ChartImageDeletionTest, MissingPicturesOrNamesDoNotStandInTheWay) {
     EXPECT_TRUE(fs::is_directory(folder));
 }
 
+TEST_F(ChartImageDeletionTest, NamesThatAreNotPicturesInTheFolderAreNeverTouched) {
+    // A crafted or damaged name must not make a deletion remove anything but a picture.
+    const fs::path outside = dir / "outside.png";
+    writeFile(outside, "someone else's");
+    writeFile(database.parent_path() / "notes.txt", "not a picture");
+    writeFile(database.parent_path() / ".hidden.png", "hidden");
+    fs::create_symlink(outside, database.parent_path() / "link.png");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"B0W1/database.brdb", "B0W1/notes.txt"},
+        {"B0W1/.hidden.png", "B0W1/link.png"},
+        {"B0W1/..", "../outside.png"},
+    };
+    for (const auto& [entry, exit] : cases) {
+        SCOPED_TRACE(entry);
+        Trade* t = trades->newObject();
+        t->chartImg()->setEntryImg(entry);
+        t->chartImg()->setExitImg(exit);
+        save();
+        trades->reloadContent();
+        trades->setSelectedObjects({t});
+        deleteSelected();
+        save();
+        EXPECT_TRUE(t->isDeleted());
+    }
+    EXPECT_TRUE(fs::exists(database));
+    EXPECT_TRUE(fs::exists(database.parent_path() / "notes.txt"));
+    EXPECT_TRUE(fs::exists(database.parent_path() / ".hidden.png"));
+    EXPECT_TRUE(fs::is_symlink(database.parent_path() / "link.png"));
+    EXPECT_TRUE(fs::exists(outside));
+    EXPECT_FALSE(model::chartImageFile(database, "B0W1/database.brdb"));
+    EXPECT_EQ(model::chartImageFile(database, "X1X1/A.png"), database.parent_path() / "A.png");
+    // The account still opens: its database was never deleted.
+    open();
+}
+
 } // namespace
 } // namespace brivel::test

@@ -2,7 +2,8 @@ brivel_add_gtest(brivel-store-tests
     SOURCES core/store/StoreFileTest.cpp core/store/ObjectContextTest.cpp
             core/store/PredicateTest.cpp
             core/store/RecordArenaTest.cpp core/store/StoreLoaderTest.cpp
-    DEPS brivel-core-model SQLite::SQLite3)
+            core/store/StoreIdentifierTest.cpp
+    DEPS brivel-core-model SQLite::SQLite3 fmt::fmt)
 
 # The crash test runs a writer process and kills it at random moments.
 add_executable(brivel-crash-writer core/store/CrashWriter.cpp)
