@@ -1,6 +1,6 @@
 #include "cli/OutputTarget.h"
 
-#include "core/app/AtomicFile.h"
+#include "core/platform/AtomicFile.h"
 #include "core/platform/Uuid.h"
 
 #include <fmt/format.h>
@@ -23,7 +23,7 @@ bool writeOutputFile(const fs::path& file,
     const fs::path temporary =
         target.parent_path() / fmt::format(".{}.tmp-{}-{}", target.filename().string(),
                                            static_cast<long>(::getpid()), makeUuidString());
-    if (!writeTo(temporary, error) || !app::AtomicFile::syncFile(temporary)) {
+    if (!writeTo(temporary, error) || !AtomicFile::syncFile(temporary)) {
         if (error && error->localizedDescription.empty()) {
             error->domain = errors::FileDomain;
             error->code = errors::FileWriteUnknown;
@@ -46,7 +46,7 @@ bool writeOutputFile(const fs::path& file,
         fs::remove(temporary, ec);
         return false;
     }
-    app::AtomicFile::syncFolder(target.parent_path());
+    AtomicFile::syncFolder(target.parent_path());
     return true;
 }
 
