@@ -31,11 +31,18 @@ std::unique_ptr<AccountDocument> AccountDocument::open(const std::filesystem::pa
                                                        DocumentServices& services,
                                                        std::unique_ptr<Scheduler> scheduler,
                                                        Error* error) {
+    // Held from before the load for as long as the window is open: a brivel-cli command that
+    // would write the account is refused instead of saving over it or being saved over.
+    auto lock = app::AccountLock::acquireForApplication(databasePath.parent_path(), error);
+    if (!lock)
+        return nullptr;
     auto context = model::openAccountStore(databasePath, error);
     if (!context)
         return nullptr;
-    return std::unique_ptr<AccountDocument>(
+    auto document = std::unique_ptr<AccountDocument>(
         new AccountDocument(databasePath, std::move(context), services, std::move(scheduler)));
+    document->m_lock = std::move(*lock);
+    return document;
 }
 
 AccountDocument::AccountDocument(std::filesystem::path path,

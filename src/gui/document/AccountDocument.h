@@ -10,6 +10,7 @@
 #include <vector>
 
 #ifndef Q_MOC_RUN
+#include "core/app/AccountLock.h"
 #include "core/app/Preferences.h"
 #include "core/platform/Clock.h"
 #include "core/platform/Error.h"
@@ -89,6 +90,8 @@ private:
     friend class AccountWindow;
     void windowDidClose();
 
+    // Declared first so that it is let go last, after the records.
+    app::AccountLock m_lock;
     std::filesystem::path m_path;
     std::string m_folderCode;
     DocumentServices& m_services;

@@ -33,6 +33,7 @@ private slots:
     void tradeClosesAfterTheEventLoopRuns();
     void oneUndoStepPerEvent();
     void closingCancelsPendingWork();
+    void anOpenAccountIsLockedForItsWindowsLifetime();
 
 private:
     std::unique_ptr<DocumentFixture> fx;
@@ -245,6 +246,21 @@ void AccountDocumentTest::closingCancelsPendingWork() {
     scheduler.reset();
     QTest::qWait(50);
     QVERIFY(!ran);
+}
+
+void AccountDocumentTest::anOpenAccountIsLockedForItsWindowsLifetime() {
+    const auto folder = fx->defaultDatabase().parent_path();
+    auto document = fx->openDefault();
+    QVERIFY(document);
+    QCOMPARE(app::AccountLock::holder(folder), app::AccountLockHolder::Application);
+    Error error;
+    QVERIFY(!app::AccountLock::acquireForCommand(folder, &error, std::chrono::milliseconds(0)));
+    QCOMPARE(error.code, app::AccountLock::OpenInApplication);
+    // A second window on the same account in this process is refused the same way.
+    QVERIFY(!gui::AccountDocument::open(fx->defaultDatabase(), fx->services, nullptr, &error));
+    document->closeWithoutPrompt();
+    document.reset();
+    QCOMPARE(app::AccountLock::holder(folder), app::AccountLockHolder::Nobody);
 }
 
 QTEST_MAIN(AccountDocumentTest)
