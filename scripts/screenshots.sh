@@ -40,6 +40,9 @@ shot_accounts() { take accounts accounts; }
 shot_preferences() { take preferences preferences:Strategies; }
 shot_about() { take about about; }
 shot_account_journal() { take account-journal account:Journal; }
+shot_account_trades() { take account-trades account:Trades; }
+shot_account_reports() { take account-reports account:Reports; }
+shot_account_statistics() { take account-statistics account:Statistics; }
 
 for shot in $(declare -F | awk '{print $3}' | grep '^shot_'); do
     "$shot"
