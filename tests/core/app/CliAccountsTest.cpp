@@ -1,5 +1,5 @@
-// brivel-cli accounts facing stored control characters and the desktop application's lock, run as a user would: a separate process with its
-// own XDG folders and no terminal on standard input.
+// brivel-cli accounts facing stored control characters and the desktop application's lock, run as a
+// user would: a separate process with its own XDG folders and no terminal on standard input.
 #include "AppTestSupport.h"
 #include "core/app/AccountLock.h"
 #include "support/CliRun.h"
