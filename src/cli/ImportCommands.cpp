@@ -94,6 +94,10 @@ void printSummary(const import::ImportSummary& s, bool dryRun) {
 
 void runImport(const ImportCliOptions& o) {
     const ResolvedAccount account = resolveAccount(o.account);
+    // A dry run only reads; a real import holds the account from before the load to the save.
+    app::AccountLock lock;
+    if (!o.dryRun)
+        lock = lockAccount(account);
     Error error;
     auto context = model::openAccountStore(account.databasePath, &error);
     if (!context)
