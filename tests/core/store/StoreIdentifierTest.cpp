@@ -1,7 +1,7 @@
 // Two writers with stale copies of one file, and files crafted with identifiers out of bounds:
 // the file keeps every writer's own changes, refuses a shared identifier by itself, and a file
 // with unusable identifiers is refused before anything is built from it.
-#include "StoreTestSupport.h"
+#include "support/StoreTestSupport.h"
 #include "core/store/SqliteStore.h"
 
 #include <fmt/format.h>
