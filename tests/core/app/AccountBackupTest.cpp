@@ -70,9 +70,11 @@ protected:
 
     // No staging folder is ever left beside the accounts.
     void expectNoLeftovers() const {
-        for (const auto& name : fileNames(support()))
-            if (!name.ends_with(".lock")) // each account's lock file stays beside its folder
+        for (const auto& name : fileNames(support())) {
+            if (!name.ends_with(".lock")) { // each account's lock file stays beside its folder
                 EXPECT_NE(name.front(), '.') << name;
+            }
+        }
     }
 
     void expectRestoreFailedAndBUntouched(const fs::path& archive) {
