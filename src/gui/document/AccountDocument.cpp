@@ -133,6 +133,9 @@ void AccountDocument::closeWithoutPrompt() {
 
 void AccountDocument::windowDidClose() {
     m_closed = true;
+    // A closed window writes nothing more: let a restore or a reopening have the account now,
+    // not when the document object is finally deleted.
+    m_lock.release();
     emit documentClosed(this);
 }
 

@@ -149,7 +149,8 @@ TEST_F(AccountBackupTest, AFailedBackupLeavesAnOlderArchiveUntouchedAndLogsTheSt
     writeFile(archive, "an older archive");
     // No folder "Q9Q9": there is no database to copy.
     EXPECT_FALSE(commands.backupAccount("Q9Q9", archive).succeeded);
-    EXPECT_TRUE(m_log.contains("Backup failed: The account database could not be copied."))
+    EXPECT_TRUE(m_log.contains(
+        "Backup failed: The account database could not be opened. unable to open database file"))
         << m_log.lines().front();
     // A zip tool that fails.
     makeAccount("A1A1");

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <sqlite3.h>
 #include <stdexcept>
 
 namespace brivel::test {
@@ -57,18 +58,55 @@ std::map<std::string, std::string> snapshot(const fs::path& folder) {
     return files;
 }
 
+namespace {
+
+// Every row of every table of a database, in a fixed order: what a copy must keep, whatever
+// pages it was written to.
+std::string databaseContents(const fs::path& file) {
+    sqlite3* db = nullptr;
+    std::string out;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return "unreadable";
+    }
+    auto each = [&](const std::string& sql, const std::function<void(sqlite3_stmt*)>& row) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK)
+            while (sqlite3_step(st) == SQLITE_ROW)
+                row(st);
+        sqlite3_finalize(st);
+    };
+    std::vector<std::string> tables;
+    each("SELECT name, sql FROM sqlite_master ORDER BY type, name", [&](sqlite3_stmt* st) {
+        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+        out += std::string(name ? name : "") + ":" + (sql ? sql : "") + "\n";
+        if (sql && std::string(sql).rfind("CREATE TABLE", 0) == 0)
+            tables.emplace_back(name);
+    });
+    for (const auto& table : tables)
+        each("SELECT * FROM \"" + table + "\" ORDER BY 1", [&](sqlite3_stmt* st) {
+            for (int c = 0; c < sqlite3_column_count(st); ++c) {
+                const auto* v = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+                out += std::string(v ? v : "NULL") + "|";
+            }
+            out += "\n";
+        });
+    sqlite3_close(db);
+    return out;
+}
+
+} // namespace
+
 std::map<std::string, std::string> accountSnapshot(const fs::path& folder) {
     std::map<std::string, std::string> files;
     std::error_code ec;
     for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
         if (it->is_regular_file()) {
-            std::string bytes = readFile(it->path());
-            // A backup copies the database page by page; SQLite stamps the copy's header with
-            // its own change counter (offset 24) and version (offset 92).
-            if (it->path().filename() == "database.brdb" && bytes.size() >= 100) {
-                std::fill_n(bytes.begin() + 24, 4, '\0');
-                std::fill_n(bytes.begin() + 92, 8, '\0');
-            }
+            // A backup copies the database through SQLite: compare its records, not its pages.
+            std::string bytes = it->path().filename() == "database.brdb"
+                                    ? databaseContents(it->path())
+                                    : readFile(it->path());
             files[fs::relative(it->path(), folder).string()] =
                 std::to_string(bytes.size()) + ":" +
                 std::to_string(std::hash<std::string>{}(bytes));

@@ -44,7 +44,7 @@ std::vector<std::string> fileNames(const std::filesystem::path& folder);
 // bytes (short enough to print when two snapshots differ).
 std::map<std::string, std::string> snapshot(const std::filesystem::path& folder);
 
-// The same, with the header fields that SQLite rewrites in a copy of a database left out: two
+// The same, with the database compared by its tables and rows rather than its bytes: two
 // accounts with the same records and files compare equal.
 std::map<std::string, std::string> accountSnapshot(const std::filesystem::path& folder);
 

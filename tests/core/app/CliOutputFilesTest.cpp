@@ -27,10 +27,18 @@ protected:
     CliRun cli(const std::vector<std::string>& args) const {
         return brivel::test::runProgram(BRIVEL_CLI_PATH, args, m_temp.path());
     }
+    // A trade with one order: the trade export writes a line per order.
+    void addTrade(const std::string& ticker) const {
+        CliRun trade = cli({"trades", "add", "-a", "B0W1", "--ticker", ticker});
+        ASSERT_EQ(trade.status, 0) << trade.err;
+        CliRun order = cli({"orders", "add", "-a", "B0W1", "--trade", trade.id(), "--side", "buy",
+                            "--shares", "100", "--price", "10", "--desc", "A"});
+        ASSERT_EQ(order.status, 0) << order.err;
+    }
 };
 
 TEST_F(CliOutputFilesTest, LinksAreWrittenThroughAndFifosWrittenInto) {
-    ASSERT_EQ(cli({"trades", "add", "-a", "B0W1", "--ticker", "LINKED"}).status, 0);
+    addTrade("LINKED");
     const fs::path real = scratch() / "real.csv", link = scratch() / "link.csv";
     writeFile(real, "old");
     fs::create_symlink(real, link);
@@ -69,7 +77,7 @@ TEST_F(CliOutputFilesTest, AFullDiskKeepsThePreviousExportWhole) {
         fs::path p;
         ~Unmount() { (void)!std::system(("umount '" + p.string() + "'").c_str()); }
     } unmount{disk};
-    ASSERT_EQ(cli({"trades", "add", "-a", "B0W1", "--ticker", std::string(60000, 'T')}).status, 0);
+    addTrade(std::string(100000, 'T')); // more than the disk holds
     const fs::path previous = disk / "trades.csv";
     const std::string complete = "Number,Date\n1,complete previous export\n";
     writeFile(previous, complete);

@@ -43,12 +43,14 @@ bool isInteractive(QWidget* w) {
            qobject_cast<QTabBar*>(w);
 }
 
-// Qt's own helpers (a table's corner button, a spin box's line edit) are named by their owner.
+// Qt's own helpers (a table's corner button, a spin box's line edit, a search field's clear
+// button) are named by their owner.
 bool isQtInternal(QWidget* w) {
     for (QObject* o = w; o; o = o->parent())
         if (o->objectName().startsWith(QLatin1String("qt_")))
             return true;
-    return QByteArray(w->metaObject()->className()) == "QTableCornerButton";
+    const QByteArray cls(w->metaObject()->className());
+    return cls == "QTableCornerButton" || cls == "QLineEditIconButton";
 }
 
 QString nameOf(QWidget* w) {
