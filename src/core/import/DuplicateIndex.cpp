@@ -14,9 +14,13 @@ DuplicateIndex::DuplicateIndex(const store::ObjectContext& context) {
     for (auto* record : context.registeredObjects(model::Order::entityName())) {
         auto* order = static_cast<model::Order*>(record);
         const model::Trade* trade = order->trade();
-        if (!trade || !trade->ticker() || !order->date() || !order->numShares() || !order->price())
+        if (!trade || !order->date() || !order->numShares() || !order->price())
             continue;
-        Execution e{*trade->ticker(), order->isBuyValue(), *order->price(), *order->date(),
+        // The ticker comes back by value: keep it alive while the key is made from a view of it.
+        const std::optional<std::string> ticker = trade->ticker();
+        if (!ticker)
+            continue;
+        Execution e{*ticker, order->isBuyValue(), *order->price(), *order->date(),
                     *order->numShares()};
         add(keyOf(e), e.shares);
     }
