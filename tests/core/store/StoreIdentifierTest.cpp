@@ -1,8 +1,8 @@
 // Two writers with stale copies of one file, and files crafted with identifiers out of bounds:
 // the file keeps every writer's own changes, refuses a shared identifier by itself, and a file
 // with unusable identifiers is refused before anything is built from it.
-#include "support/StoreTestSupport.h"
 #include "core/store/SqliteStore.h"
+#include "support/StoreTestSupport.h"
 
 #include <fmt/format.h>
 #include <gmock/gmock.h>
