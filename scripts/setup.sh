@@ -2,7 +2,7 @@
 # Installs everything the build, the tests and the application need on Debian 12. Idempotent.
 set -euo pipefail
 packages=(
-    build-essential g++ clang cmake ninja-build ccache pkg-config git
+    build-essential g++ clang libclang-rt-14-dev cmake ninja-build ccache pkg-config git
     qt6-base-dev qt6-charts-dev qt6-image-formats-plugins libqt6opengl6-dev libgl1-mesa-dev
     libsqlite3-dev sqlite3 libicu-dev nlohmann-json3-dev libcli11-dev libfmt-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
