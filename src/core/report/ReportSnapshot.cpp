@@ -48,43 +48,66 @@ ReportSnapshot::~ReportSnapshot() = default;
 ReportSnapshot ReportSnapshot::capture(const ReportRequest& request,
                                        const store::ObjectContext& context, StrategyList strategies,
                                        Date now) {
+    std::vector<store::ManagedObject*> records;
+    ReportSnapshot s = begin(request, context, std::move(strategies), now, records);
+    for (const store::ManagedObject* record : records)
+        s.copyRecord(record);
+    s.finish(context);
+    return s;
+}
+
+ReportSnapshot ReportSnapshot::begin(const ReportRequest& request,
+                                     const store::ObjectContext& context, StrategyList strategies,
+                                     Date now, std::vector<store::ManagedObject*>& records) {
     ReportSnapshot s;
     s.m_type = request.type;
     s.m_strategies = std::move(strategies);
     s.m_now = now;
     s.m_databasePath = context.fileURL();
-    auto records = ReportQuery().queryWithTicker(request.ticker, request.type, request.beginDate,
-                                                 request.endDate, context);
-    if (!records || records->empty()) {
+    auto found = ReportQuery().queryWithTicker(request.ticker, request.type, request.beginDate,
+                                               request.endDate, context);
+    records.clear();
+    if (!found || found->empty()) {
         systemLog().log("Empty query array");
         return s;
     }
-    s.m_roots.reserve(records->size());
-    for (const store::ManagedObject* record : *records) {
-        s.m_roots.push_back(s.copyOf(record));
-        if (record->entityName() == model::Log::entityName()) {
-            s.copyRelated(record, "priceBarrier");
-            s.copyRelated(record, "note");
-        } else if (record->entityName() == model::Trade::entityName()) {
-            s.copyRelated(record, "order");
-            s.copyRelated(record, "chartImg");
-        }
-    }
-    if (request.type == ReportType::TradeDetailsReport)
-        s.copyTradeWindowNotes(context);
+    records = std::move(*found);
+    // A trade comes with its four or so orders and its chart record; a log with its levels and
+    // notes. Room made once keeps the copy from growing its arrays record by record.
+    const std::size_t perRecord = 6;
+    s.m_roots.reserve(records.size());
+    s.m_copies.reserve(records.size() * perRecord);
+    s.m_links.reserve(records.size() * (perRecord - 1));
+    s.m_index.reserve(records.size() * perRecord);
+    const std::size_t attributes = records.front()->entity().attributes.size();
+    s.m_values.reserve(records.size() * (attributes + (perRecord - 1) * 8));
     return s;
+}
+
+void ReportSnapshot::copyRecord(const store::ManagedObject* record) {
+    m_roots.push_back(copyOf(record));
+    if (record->entityName() == model::Log::entityName()) {
+        copyRelated(record, "priceBarrier");
+        copyRelated(record, "note");
+    } else if (record->entityName() == model::Trade::entityName()) {
+        copyRelated(record, "order");
+        copyRelated(record, "chartImg");
+    }
+}
+
+void ReportSnapshot::finish(const store::ObjectContext& context) {
+    if (m_type == ReportType::TradeDetailsReport && !m_roots.empty())
+        copyTradeWindowNotes(context);
 }
 
 std::size_t ReportSnapshot::copyOf(const store::ManagedObject* object) {
     auto [it, inserted] = m_index.try_emplace(object->objectID(), m_copies.size());
     if (!inserted)
         return it->second;
-    Copy copy{&object->entity(), object->objectID(), {}};
     const std::size_t count = object->entity().attributes.size();
-    copy.values.reserve(count);
+    m_copies.push_back({&object->entity(), object->objectID(), m_values.size()});
     for (std::size_t i = 0; i < count; ++i)
-        copy.values.push_back(object->attributeValue(i));
-    m_copies.push_back(std::move(copy));
+        m_values.push_back(object->attributeValue(i));
     return it->second;
 }
 
@@ -163,8 +186,9 @@ std::optional<StyledText> ReportSnapshot::build(const std::atomic<bool>& cancell
     for (std::size_t i : order) {
         const Copy& copy = m_copies[i];
         store::ManagedObject* object = context.insertNewObjectForEntityForName(copy.entity->name);
-        for (std::size_t k = 0; k < copy.values.size(); ++k)
-            object->setPrimitiveAttributeValue(k, copy.values[k]);
+        const std::size_t count = copy.entity->attributes.size();
+        for (std::size_t k = 0; k < count; ++k)
+            object->setPrimitiveAttributeValue(k, m_values[copy.firstValue + k]);
         made[i] = object;
     }
     if (cancelled.load())

@@ -27,7 +27,8 @@ public:
     // what their layout reads (a log's barriers and notes; a trade's orders and chart image; for
     // the details report the notes of every trade's window). When the query finds nothing the
     // line "Empty query array" goes to the system log and the snapshot holds the empty result.
-    // now is the instant that ends an open trade's notes window.
+    // now is the instant that ends an open trade's notes window. A large account is better
+    // taken in slices: see ReportSnapshotCapture.
     static ReportSnapshot capture(const ReportRequest& request, const store::ObjectContext& context,
                                   StrategyList strategies, Date now);
 
@@ -50,18 +51,29 @@ public:
                                     const Progress& progress = {});
 
 private:
+    friend class ReportSnapshotCapture;
+
     struct Link {
         std::size_t from;
         std::size_t relationship;
         std::size_t to;
     };
+    // A record's values are entity->attributes.size() entries of m_values from firstValue: one
+    // array for all records, so that a large report costs no allocation per record.
     struct Copy {
         const store::EntityDescription* entity;
         store::ObjectID id;
-        std::vector<store::Value> values;
+        std::size_t firstValue;
     };
 
     ReportSnapshot() = default;
+    // Runs the query; the records found are then copied one by one with copyRecord, in order,
+    // and finish completes the snapshot. Empty records: the snapshot is complete already.
+    static ReportSnapshot begin(const ReportRequest& request, const store::ObjectContext& context,
+                                StrategyList strategies, Date now,
+                                std::vector<store::ManagedObject*>& records);
+    void copyRecord(const store::ManagedObject* record);
+    void finish(const store::ObjectContext& context);
     std::size_t copyOf(const store::ManagedObject* object);
     void copyRelated(const store::ManagedObject* object, std::string_view key);
     void copyTradeWindowNotes(const store::ObjectContext& context);
@@ -71,6 +83,7 @@ private:
     Date m_now;
     std::filesystem::path m_databasePath;
     std::vector<Copy> m_copies;
+    std::vector<store::Value> m_values;
     std::vector<Link> m_links;
     std::vector<std::size_t> m_roots; // copies of the query's records, in its order
     std::unordered_map<store::ObjectID, std::size_t> m_index;

@@ -4,5 +4,6 @@ brivel_core_module(report
             report/HtmlRenderer.cpp report/ReportFormatter.cpp report/TradeReportLayouts.cpp
             report/ReportGenerator.cpp report/MultiDateFormatter.cpp
             report/DefaultReportDates.cpp report/ReportSnapshot.cpp
+            report/ReportSnapshotCapture.cpp
     DEPS brivel-core-model ICU::uc ICU::i18n
     PRIVATE_DEPS fmt::fmt)

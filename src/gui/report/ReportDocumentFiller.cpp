@@ -1,5 +1,7 @@
 #include "gui/report/ReportDocumentFiller.h"
 
+#include <QFontMetricsF>
+#include <QObject>
 #include <QTextBlock>
 #include <QTextFragment>
 #include <QTextImageFormat>
@@ -35,8 +37,13 @@ ReportDocumentFiller::ReportDocumentFiller(QTextDocument& document,
                                            qreal maxImageWidth)
     : m_document(&document), m_result(std::move(result)), m_maxImageWidth(maxImageWidth),
       m_cursor(&document) {
-    for (std::size_t i = 0; i < report::TextStyleCount; ++i)
+    for (std::size_t i = 0; i < report::TextStyleCount; ++i) {
         m_formats[i] = charFormat(static_cast<report::TextStyle>(i));
+        QFont font = document.defaultFont();
+        if (m_formats[i].hasProperty(QTextFormat::FontFamilies))
+            font = m_formats[i].font().resolve(font);
+        m_lineHeights[i] = QFontMetricsF(font).lineSpacing();
+    }
     m_cursor.movePosition(QTextCursor::End);
 }
 
@@ -45,7 +52,12 @@ std::size_t ReportDocumentFiller::runCount() const {
 }
 
 bool ReportDocumentFiller::isComplete() const {
-    return m_next >= runCount();
+    return m_truncated || m_next >= runCount();
+}
+
+QString ReportDocumentFiller::truncationNote() {
+    return QObject::tr("\nThis report is too long to show in full here. Save it as HTML to read "
+                       "all of it.");
 }
 
 QTextCharFormat ReportDocumentFiller::charFormat(report::TextStyle style) {
@@ -77,10 +89,15 @@ bool ReportDocumentFiller::fillSome(qint64 budgetMilliseconds) {
     timer.start();
     const auto& runs = m_result->text.runs();
     m_cursor.beginEditBlock();
-    while (m_next < runs.size()) {
+    while (!isComplete()) {
         appendRun(runs[m_next++]);
+        if (m_height > m_heightLimit && !runs[m_next - 1].isAttachment() &&
+            m_result->text.textOf(runs[m_next - 1]).ends_with('\n')) {
+            truncate();
+            break;
+        }
         // The clock is read every few runs only: reading it costs about as much as a short run.
-        if ((m_next & 31) == 0 && timer.elapsed() >= budgetMilliseconds)
+        if ((m_next & 7) == 0 && timer.elapsed() >= budgetMilliseconds)
             break;
     }
     m_cursor.endEditBlock();
@@ -100,11 +117,27 @@ void ReportDocumentFiller::appendRun(const report::StyledText::Run& run) {
         format.setProperty(NaturalHeightProperty, qreal(found->height()));
         scale(format, m_maxImageWidth);
         m_cursor.insertImage(format);
+        // An image is laid out at most as tall as it is at its natural size.
+        m_lineHeight = std::max(m_lineHeight, qreal(found->height()));
         return;
     }
     const std::string_view piece = text.textOf(run);
+    const qreal lineHeight = m_lineHeights[static_cast<std::size_t>(run.style)];
+    for (char c : piece) {
+        m_lineHeight = std::max(m_lineHeight, lineHeight);
+        if (c == '\n') {
+            m_height += m_lineHeight;
+            m_lineHeight = 0;
+        }
+    }
     m_cursor.insertText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())),
                         m_formats[static_cast<std::size_t>(run.style)]);
+}
+
+void ReportDocumentFiller::truncate() {
+    m_truncated = true;
+    m_cursor.insertText(truncationNote(),
+                        m_formats[static_cast<std::size_t>(report::TextStyle::BoldNote)]);
 }
 
 void ReportDocumentFiller::fitImages(QTextDocument& document, qreal maxWidth) {

@@ -5,7 +5,7 @@
 #include "core/platform/AtomicFile.h"
 #include "core/report/DefaultReportDates.h"
 #include "core/report/HtmlRenderer.h"
-#include "core/report/ReportSnapshot.h"
+#include "core/report/ReportSnapshotCapture.h"
 #endif
 #include "gui/report/FindBar.h"
 #include "gui/report/ReportGeneration.h"
@@ -29,14 +29,26 @@
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <chrono>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace brivel::gui {
 
 namespace {
 
-// Time given to one slice of writing into the document: short enough for the window to paint
-// and respond between slices.
-constexpr qint64 FillSliceMilliseconds = 20;
+// Time given to one slice of reading the account or of writing into the document: short enough
+// for the window to paint and respond between slices.
+constexpr qint64 SliceMilliseconds = 20;
+
+// The worker that built a report freed its copy of the account, hundreds of megabytes for a
+// large one, in its own malloc arena, which glibc keeps; give it back to the system.
+void releaseFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 QDateTime toDateTime(Date date) {
     return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(date.secondsSince1970 * 1000.0));
@@ -67,6 +79,9 @@ ReportView::ReportView(AccountEnvironment& env, QWidget* parent) : AccountView(p
     m_fillTimer.setSingleShot(true);
     m_fillTimer.setInterval(0);
     connect(&m_fillTimer, &QTimer::timeout, this, &ReportView::fillSlice);
+    m_captureTimer.setSingleShot(true);
+    m_captureTimer.setInterval(0);
+    connect(&m_captureTimer, &QTimer::timeout, this, &ReportView::captureSlice);
     m_fitTimer.setSingleShot(true);
     m_fitTimer.setInterval(100);
     connect(&m_fitTimer, &QTimer::timeout, this, [this] {
@@ -217,8 +232,27 @@ void ReportView::generateReport() {
     request.ticker = m_tickerTF->text().toStdString();
     request.beginDate = toDate(m_startDateDP->dateTime());
     request.endDate = toDate(m_endDateDP->dateTime());
-    auto snapshot = report::ReportSnapshot::capture(
-        request, m_env.context, app::strategyNames(m_env.preferences), m_env.clock.now());
+    m_capture = std::make_unique<report::ReportSnapshotCapture>(
+        std::move(request), m_env.context, app::strategyNames(m_env.preferences),
+        m_env.clock.now());
+    setBusy(true);
+    m_progress->setFormat(tr("Reading the account… %p%"));
+    m_progress->setRange(0, 0);
+    // A small account is read in this first slice and its report starts at once.
+    captureSlice();
+}
+
+void ReportView::captureSlice() {
+    if (!m_capture)
+        return;
+    if (!m_capture->captureSome(std::chrono::milliseconds(SliceMilliseconds))) {
+        m_progress->setRange(0, static_cast<int>(m_capture->recordCount()));
+        m_progress->setValue(static_cast<int>(m_capture->recordsCopied()));
+        m_captureTimer.start();
+        return;
+    }
+    auto snapshot = m_capture->take();
+    m_capture.reset();
     if (snapshot.isEmpty()) {
         // Nothing to build: the empty-result text goes up at once.
         auto result = std::make_shared<ReportResult>();
@@ -237,7 +271,6 @@ void ReportView::generateReport() {
     connect(
         m_generation.get(), &ReportGeneration::finished, this,
         [this](std::shared_ptr<const ReportResult> result) { startFilling(std::move(result)); });
-    setBusy(true);
     m_progress->setRange(0, 0);
     m_generation->start();
 }
@@ -259,7 +292,7 @@ void ReportView::startFilling(std::shared_ptr<const ReportResult> result) {
 void ReportView::fillSlice() {
     if (!m_filler)
         return;
-    const bool complete = m_filler->fillSome(FillSliceMilliseconds);
+    const bool complete = m_filler->fillSome(SliceMilliseconds);
     m_progress->setValue(static_cast<int>(m_filler->runsWritten()));
     if (complete)
         showFilledDocument();
@@ -277,13 +310,16 @@ void ReportView::showFilledDocument() {
     m_theTextView->moveCursor(QTextCursor::Start);
     m_shown = std::move(m_pendingResult);
     m_generation.reset();
+    releaseFreedMemory();
     setBusy(false);
     updateCommands();
     emit reportShown();
 }
 
 void ReportView::stopWork() {
-    const bool wasBusy = m_generation || m_filler;
+    const bool wasBusy = m_capture || m_generation || m_filler;
+    m_captureTimer.stop();
+    m_capture.reset();
     if (m_generation) {
         m_generation->cancel();
         m_generation.reset(); // waits for the thread's current slice
@@ -305,7 +341,7 @@ void ReportView::cancelGeneration() {
 }
 
 bool ReportView::isGenerating() const {
-    return m_generation != nullptr || m_filler != nullptr;
+    return m_capture != nullptr || m_generation != nullptr || m_filler != nullptr;
 }
 
 void ReportView::setBusy(bool busy) {

@@ -19,6 +19,10 @@ class QProgressBar;
 class QPushButton;
 class QTextBrowser;
 
+namespace brivel::report {
+class ReportSnapshotCapture;
+}
+
 namespace brivel::gui {
 
 class FindBar;
@@ -27,8 +31,9 @@ class ReportGeneration;
 // The report view: a report type, an optional ticker and a date range, and the report below as
 // read-only styled text that can be searched, printed and saved as PDF or HTML.
 //
-// A report is built away from the main thread from a snapshot of the account, then written into
-// a fresh text document in slices; only when that is complete does it replace the report shown,
+// A report is built away from the main thread from a snapshot of the account (itself taken in
+// slices on the main thread, where the account lives), then written into a fresh text document
+// in slices; only when that is complete does it replace the report shown,
 // so a cancelled or superseded generation leaves the previous report in place.
 class ReportView : public AccountView {
     Q_OBJECT
@@ -66,6 +71,7 @@ protected:
 private:
     void buildControls();
     void setDefaultDates();
+    void captureSlice();
     void startFilling(std::shared_ptr<const ReportResult> result);
     void fillSlice();
     void showFilledDocument();
@@ -92,11 +98,13 @@ private:
     QAction* m_findAction = nullptr;
     QAction* m_cancelAction = nullptr;
 
+    std::unique_ptr<report::ReportSnapshotCapture> m_capture;
     std::unique_ptr<ReportGeneration> m_generation;
     QTextDocument* m_pendingDocument = nullptr;
     std::unique_ptr<ReportDocumentFiller> m_filler;
     std::shared_ptr<const ReportResult> m_pendingResult;
     std::shared_ptr<const ReportResult> m_shown;
+    QTimer m_captureTimer;
     QTimer m_fillTimer;
     QTimer m_fitTimer;
 };

@@ -4,4 +4,5 @@ brivel_add_gtest(brivel-report-tests
             core/report/TradeReportLayoutsTest.cpp core/report/RenderersTest.cpp
             core/report/MultiDateFormatterTest.cpp core/report/ReportGeneratorTest.cpp
             core/report/DefaultReportDatesTest.cpp core/report/ReportSnapshotTest.cpp
+            core/report/ReportSnapshotCaptureTest.cpp
     DEPS brivel-core-report)

@@ -8,3 +8,4 @@ add_executable(brivel-journal-report-screenshots gui/screenshots/JournalReportSc
 set_target_properties(brivel-journal-report-screenshots PROPERTIES AUTOMOC ON)
 target_link_libraries(brivel-journal-report-screenshots PRIVATE brivel-gui-lib brivel-test-support)
 brivel_warnings(brivel-journal-report-screenshots)
+brivel_add_qtest(ReportDocumentFillerTest SOURCES gui/report/ReportDocumentFillerTest.cpp)
