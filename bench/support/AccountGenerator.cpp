@@ -1,5 +1,7 @@
 #include "support/AccountGenerator.h"
 
+#include <cmath>
+
 #include "core/model/AccountStore.h"
 #include "core/model/Entities.h"
 #include "core/model/Order.h"
@@ -19,6 +21,7 @@ namespace {
 const std::array<const char*, 12> Tickers = {"AAPL", "MSFT", "NVDA", "AMZN", "GOOG", "META",
                                              "TSLA", "AMD",  "NFLX", "INTC", "SPY",  "QQQ"};
 const std::array<const char*, 3> Indices = {"NASDAQ", "DOW", "S&P 500"};
+const std::array<double, 3> IndexLevels = {16000.0, 39000.0, 5200.0};
 const std::array<const char*, 6> Words = {"breakout",      "pullback to support", "earnings gap",
                                           "failed retest", "trend day",           "range, waited"};
 } // namespace
@@ -32,13 +35,16 @@ void fillAccount(store::ObjectContext& ctx, const GeneratorOptions& opt) {
     ctx.undoManager().disableUndoRegistration();
 
     for (std::size_t i = 0; i < opt.logs; ++i) {
-        double when = opt.firstDay + static_cast<double>(i) * day + 9.5 * 3600;
+        // Notes from the New York open (14:30 UTC) on.
+        double when = opt.firstDay + static_cast<double>(i) * day + 14.5 * 3600;
         auto* log = Log::insertInManagedObjectContext(&ctx);
         log->setDate(Date(when));
         for (std::size_t b = 0; b < opt.barriersPerLog; ++b) {
             auto* pb = PriceBarrier::insertInManagedObjectContext(&ctx);
             pb->setTicker(std::string(Indices[b % Indices.size()]));
-            double level = priceDist(rng) * 30;
+            // Within 10 % of where each index trades.
+            const double level =
+                IndexLevels[b % IndexLevels.size()] * (0.9 + priceDist(rng) / 5000);
             pb->setSupportValue(level);
             pb->setResistanceValue(level * 1.03);
             log->addPriceBarrierObject(pb);
@@ -55,8 +61,10 @@ void fillAccount(store::ObjectContext& ctx, const GeneratorOptions& opt) {
     }
     const double span = static_cast<double>(opt.logs ? opt.logs : 1) * day;
     for (std::size_t i = 0; i < opt.trades; ++i) {
-        double when =
-            opt.firstDay + span * static_cast<double>(i) / static_cast<double>(opt.trades);
+        // Spread over the days, each trade within the New York session (14:30 to 20:00 UTC).
+        const double at = span * static_cast<double>(i) / static_cast<double>(opt.trades);
+        const double dayStart = std::floor(at / day) * day;
+        double when = opt.firstDay + dayStart + 14.5 * 3600 + (at - dayStart) / day * 4.5 * 3600;
         auto* trade = Trade::insertInManagedObjectContext(&ctx);
         trade->setTicker(std::string(pick(Tickers)));
         trade->setTradeStrategyValue(static_cast<std::int16_t>(rng() % 5));

@@ -3,8 +3,10 @@
 
 #include "support/AccountGenerator.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 int main(int argc, char** argv) {
@@ -19,6 +21,10 @@ int main(int argc, char** argv) {
         options.logs = std::strtoul(argv[3], nullptr, 10);
     if (argc > 4)
         options.seed = static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10));
+    // The journal ends yesterday (UTC), as a trader's would: nothing lies in the future.
+    const double day = 86400.0;
+    const double today = std::floor(static_cast<double>(std::time(nullptr)) / day) * day;
+    options.firstDay = today - static_cast<double>(options.logs) * day;
     const std::filesystem::path path = argv[1];
     if (std::filesystem::exists(path)) {
         std::fprintf(stderr, "%s exists already\n", path.c_str());

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -56,9 +57,20 @@ QWidget* Screenshooter::prepare(const QString& window, const QString& detail) {
         for (std::size_t i = 0; i < account.viewActions().size(); ++i)
             if (account.viewActions()[i]->text() == detail)
                 account.changeViewController(static_cast<int>(i));
+        showContent(account);
         return &account;
     }
     return nullptr;
+}
+
+// What a user would look at first: the newest trade selected, a report generated.
+void Screenshooter::showContent(QWidget& account) {
+    if (auto* trades = account.findChild<QTableView*>(QStringLiteral("tradeListTV"));
+        trades && trades->isVisible() && trades->model() && trades->model()->rowCount() > 0)
+        trades->selectRow(0);
+    if (auto* generate = account.findChild<QPushButton*>(QStringLiteral("generateReportBtn"));
+        generate && generate->isVisible())
+        generate->click();
 }
 
 void Screenshooter::take() {

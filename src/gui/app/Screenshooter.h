@@ -19,6 +19,7 @@ public:
     void start();
 
 private:
+    static void showContent(QWidget& account);
     QWidget* prepare(const QString& window, const QString& detail);
     void take();
 

@@ -103,6 +103,7 @@ void AccountWindow::buildViews(AccountEnvironment& environment,
             view->setAccessibleName(views[i].title);
         m_stack->addWidget(view);
         m_views.push_back(view);
+        connect(view, &AccountView::showTradesRequested, this, &AccountWindow::showTrades);
 
         auto* action = new QAction(views[i].title, m_viewGroup);
         action->setObjectName(views[i].objectName + "Button");
@@ -142,6 +143,16 @@ bool AccountWindow::changeViewController(int index) {
     return true;
 }
 
+void AccountWindow::showTrades(const QList<qint64>& tradeIds) {
+    for (std::size_t i = 0; i < m_views.size(); ++i) {
+        if (!m_views[i]->listsTrades())
+            continue;
+        if (changeViewController(static_cast<int>(i)))
+            m_views[i]->selectTrades(tradeIds);
+        return;
+    }
+}
+
 void AccountWindow::undoOrRedo(bool undo) {
     // An edit still open in a cell belongs before the undo, as its own step.
     if (!commitEditing()) {
@@ -166,6 +177,10 @@ void AccountWindow::updateFromDocument() {
     auto& manager = m_document.context().undoManager();
     m_undo->setEnabled(manager.canUndo());
     m_redo->setEnabled(manager.canRedo());
+    const auto undoName = QString::fromStdString(manager.undoActionName());
+    const auto redoName = QString::fromStdString(manager.redoActionName());
+    m_undo->setText(undoName.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(undoName));
+    m_redo->setText(redoName.isEmpty() ? tr("&Redo") : tr("&Redo %1").arg(redoName));
 
     std::size_t trades = 0, open = 0;
     for (auto* object : m_document.context().registeredObjects(model::Trade::entityName())) {

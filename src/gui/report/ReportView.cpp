@@ -106,7 +106,7 @@ void ReportView::buildControls() {
     m_tickerTF = new QLineEdit(this);
     m_tickerTF->setObjectName(QStringLiteral("tickerTF"));
     m_tickerTF->setAccessibleName(tr("Ticker"));
-    m_tickerTF->setPlaceholderText(tr("Ticker (any)"));
+    m_tickerTF->setPlaceholderText(tr("Any"));
     m_tickerTF->setToolTip(tr("Notes, trades and trade details only. * matches any run of "
                               "characters, ? one character."));
     m_tickerTF->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 7);
