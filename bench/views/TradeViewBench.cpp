@@ -202,10 +202,10 @@ int main(int argc, char** argv) {
            repeat(5, [&] { view->entryIV()->readFromMimeData(&data); }), 300);
     const QImage decoded = QImage::fromData(png);
     report("  of which scaling to 720 wide",
-           repeat(5, [&] { (void)gui::ChartImageWell::scaledForStorage(decoded); }), 0);
-    const QImage scaled = gui::ChartImageWell::scaledForStorage(decoded);
+           repeat(5, [&] { (void)gui::ChartImageEncoder::scaledForStorage(decoded); }), 0);
+    const QImage scaled = gui::ChartImageEncoder::scaledForStorage(decoded);
     report("  of which PNG encoding",
-           repeat(5, [&] { (void)gui::ChartImageWell::pngData(scaled); }), 0);
+           repeat(5, [&] { (void)gui::ChartImageEncoder::pngData(scaled); }), 0);
 
     view.reset();
     context.reset();
