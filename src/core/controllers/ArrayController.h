@@ -95,7 +95,8 @@ protected:
     void handleRemoved(const std::vector<KeyValueCoding*>& objects);
     void handleChanged(KeyValueCoding* object);
     void handleReset();
-    bool accepts(const KeyValueCoding& object) const;
+    // Whether the object passes the filter; specialisations may narrow further.
+    virtual bool accepts(const KeyValueCoding& object) const;
     bool before(const KeyValueCoding& a, const KeyValueCoding& b) const;
     void notifySelection();
     template <class F> void each(F&& f) {

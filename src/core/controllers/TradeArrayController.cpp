@@ -34,7 +34,21 @@ Trade* TradeArrayController::newObject() {
     image->setEntryImg(newImageName());
     image->setExitImg(newImageName());
     trade->setChartImg(image);
+    if (m_shownTrades)
+        m_shownTrades->insert(trade->objectID());
     return trade;
+}
+
+void TradeArrayController::showOnlyTrades(std::optional<std::unordered_set<store::ObjectID>> ids) {
+    m_shownTrades = std::move(ids);
+    reloadContent();
+}
+
+bool TradeArrayController::accepts(const store::KeyValueCoding& object) const {
+    if (!ArrayController::accepts(object))
+        return false;
+    return !m_shownTrades ||
+           m_shownTrades->count(static_cast<const store::ManagedObject&>(object).objectID()) > 0;
 }
 
 void TradeArrayController::remove() {

@@ -6,7 +6,9 @@
 #include "core/platform/Prompter.h"
 #include "core/store/ObjectContext.h"
 
+#include <optional>
 #include <string>
+#include <unordered_set>
 
 namespace brivel::controllers {
 
@@ -27,10 +29,18 @@ public:
     // "Yes". Their image files go when the deletion is saved.
     void remove() override;
 
+    // Narrows the list to these trades (those a statistics row or day stands for); nullopt lists
+    // every trade again. A trade added while the list is narrowed is listed too.
+    void showOnlyTrades(std::optional<std::unordered_set<store::ObjectID>> tradeIds);
+    bool isNarrowed() const { return m_shownTrades.has_value(); }
+
     // The trade list's default ordering, to install again after the user sorted by a column.
     static std::vector<SortDescriptor> defaultSortDescriptors();
 
     store::ObjectContext& context() const { return m_context; }
+
+protected:
+    bool accepts(const store::KeyValueCoding& object) const override;
 
 private:
     std::string newImageName() const;
@@ -39,6 +49,7 @@ private:
     const Clock& m_clock;
     Prompter& m_prompter;
     std::string m_supportDirectory;
+    std::optional<std::unordered_set<store::ObjectID>> m_shownTrades;
 };
 
 } // namespace brivel::controllers

@@ -103,6 +103,7 @@ void AccountWindow::buildViews(AccountEnvironment& environment,
             view->setAccessibleName(views[i].title);
         m_stack->addWidget(view);
         m_views.push_back(view);
+        connect(view, &AccountView::showTradesRequested, this, &AccountWindow::showTrades);
 
         auto* action = new QAction(views[i].title, m_viewGroup);
         action->setObjectName(views[i].objectName + "Button");
@@ -140,6 +141,16 @@ bool AccountWindow::changeViewController(int index) {
     m_stack->setCurrentIndex(index);
     m_viewActions[static_cast<std::size_t>(index)]->setChecked(true);
     return true;
+}
+
+void AccountWindow::showTrades(const QList<qint64>& tradeIds) {
+    for (std::size_t i = 0; i < m_views.size(); ++i) {
+        if (!m_views[i]->listsTrades())
+            continue;
+        if (changeViewController(static_cast<int>(i)))
+            m_views[i]->selectTrades(tradeIds);
+        return;
+    }
 }
 
 void AccountWindow::undoOrRedo(bool undo) {

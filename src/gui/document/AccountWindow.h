@@ -38,6 +38,8 @@ public:
     // Switches to the view at index after ending the edit in progress; when that edit cannot be
     // committed, beeps and stays. False when it stayed.
     bool changeViewController(int index);
+    // Brings the view that lists trades to the front and selects these trades there.
+    void showTrades(const QList<qint64>& tradeIds);
     // Ends the edit in progress of the visible view.
     bool commitEditing();
 

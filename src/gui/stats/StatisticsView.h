@@ -46,8 +46,6 @@ public:
     void recompute();
 
 signals:
-    // A breakdown row or a calendar day was double-clicked: show these trades in the trade view.
-    void showTradesRequested(const QList<qint64>& tradeIds);
     // A recomputation has been shown.
     void refreshed();
 

@@ -21,6 +21,7 @@ private slots:
     void switchingSetsTheButtons_data();
     void switchingSetsTheButtons();
     void anEditThatCannotBeCommittedKeepsTheView();
+    void tradesAskedForShowInTheListingView();
     void unsavedChangesMarkAndUndoCommands();
     void geometryIsRememberedPerAccount();
 
@@ -76,6 +77,25 @@ void AccountWindowTest::anEditThatCannotBeCommittedKeepsTheView() {
     static_cast<RefusingView*>(w.views()[0])->refuse = false;
     QVERIFY(w.changeViewController(1));
     QCOMPARE(w.currentViewIndex(), 1);
+}
+
+void AccountWindowTest::tradesAskedForShowInTheListingView() {
+    auto document = fx->openDefault();
+    auto& w = document->window();
+    auto view = [&w](std::size_t i) { return static_cast<RefusingView*>(w.views()[i]); };
+    view(1)->listing = true;
+    w.changeViewController(2);
+
+    // An edit that cannot end keeps the asking view, and nothing is selected.
+    view(2)->refuse = true;
+    emit view(2)->showTradesRequested({3, 5});
+    QCOMPARE(w.currentViewIndex(), 2);
+    QVERIFY(view(1)->selected.isEmpty());
+
+    view(2)->refuse = false;
+    emit view(2)->showTradesRequested({3, 5});
+    QCOMPARE(w.currentViewIndex(), 1);
+    QCOMPARE(view(1)->selected, (QList<qint64>{3, 5}));
 }
 
 void AccountWindowTest::unsavedChangesMarkAndUndoCommands() {

@@ -14,12 +14,16 @@
 
 namespace brivel::test {
 
-// A view that can be told to refuse ending its edit.
+// A view that can be told to refuse ending its edit, or to list trades.
 class RefusingView final : public gui::AccountView {
 public:
     using gui::AccountView::AccountView;
     bool refuse = false;
+    bool listing = false;
+    QList<qint64> selected;
     bool commitEditing() override { return !refuse; }
+    bool listsTrades() const override { return listing; }
+    void selectTrades(const QList<qint64>& tradeIds) override { selected = tradeIds; }
 };
 
 inline std::vector<gui::AccountViewFactory> refusingViews() {

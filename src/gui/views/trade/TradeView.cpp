@@ -25,6 +25,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <unordered_set>
 
 namespace brivel::gui {
 
@@ -87,6 +88,7 @@ TradeView::TradeView(AccountEnvironment& env, QWidget* parent)
     split->setStretchFactor(1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(buildNarrowedBar());
     layout->addWidget(split);
 
     m_lgImagePanel = new EnlargedImgPanel(this);
@@ -362,6 +364,43 @@ void TradeView::deleteOrder() {
     if (!commitEditing())
         return;
     m_orderAC->remove();
+}
+
+void TradeView::selectTrades(const QList<qint64>& tradeIds) {
+    if (!commitEditing())
+        return;
+    m_tradeAC->showOnlyTrades(
+        std::unordered_set<store::ObjectID>(tradeIds.begin(), tradeIds.end()));
+    const auto shown = m_tradeAC->arrangedObjects().size();
+    m_narrowedLabel->setText(tr("Showing %n trade(s) from Statistics.", nullptr, int(shown)));
+    m_narrowedBar->show();
+    m_tradeAC->setSelectionIndexes({0});
+    m_tradeTV->setFocus();
+}
+
+void TradeView::showAllTrades() {
+    auto selected = m_tradeAC->selectedObjects();
+    m_tradeAC->showOnlyTrades(std::nullopt);
+    m_tradeAC->setSelectedObjects(selected);
+    m_narrowedBar->hide();
+}
+
+QWidget* TradeView::buildNarrowedBar() {
+    m_narrowedBar = new QWidget;
+    m_narrowedBar->setObjectName(QStringLiteral("narrowedBar"));
+    m_narrowedLabel = new QLabel;
+    m_narrowedLabel->setObjectName(QStringLiteral("narrowedLabel"));
+    auto* showAll = new QToolButton;
+    showAll->setObjectName(QStringLiteral("showAllTradesButton"));
+    showAll->setText(tr("Show All Trades"));
+    showAll->setAccessibleName(tr("Show all trades"));
+    connect(showAll, &QToolButton::clicked, this, &TradeView::showAllTrades);
+    auto* row = new QHBoxLayout(m_narrowedBar);
+    row->setContentsMargins(6, 4, 6, 0);
+    row->addWidget(m_narrowedLabel, 1);
+    row->addWidget(showAll);
+    m_narrowedBar->hide();
+    return m_narrowedBar;
 }
 
 void TradeView::resetTradeSort() {

@@ -15,6 +15,7 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QTableView;
 
 namespace brivel::gui {
@@ -43,6 +44,11 @@ public:
     // The account window closes: pictures still being pasted are stored, then the pictures of
     // deletions that stand go for good. The destructor does the same.
     void windowWillClose() override;
+
+    bool listsTrades() const override { return true; }
+    // Narrows the trade list to these trades, with a bar offering to show them all again.
+    void selectTrades(const QList<qint64>& tradeIds) override;
+    void showAllTrades();
 
     // Commands.
     void addTrade();
@@ -77,6 +83,7 @@ public:
 
 private:
     void buildTradeList();
+    QWidget* buildNarrowedBar();
     void buildOrderTable();
     QWidget* buildWells();
     QWidget* withButtons(QWidget* table, QAction* add, QAction* remove);
@@ -102,6 +109,8 @@ private:
     ChartImageWell* m_exitIV = nullptr;
     EnlargedImgPanel* m_lgImagePanel = nullptr;
     TradeClosingHintPanel* m_helpfulHintPanel = nullptr;
+    QWidget* m_narrowedBar = nullptr;
+    QLabel* m_narrowedLabel = nullptr;
     QAction* m_addTrade = nullptr;
     QAction* m_deleteTrade = nullptr;
     QAction* m_addOrder = nullptr;

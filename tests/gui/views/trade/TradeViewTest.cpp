@@ -81,6 +81,36 @@ private slots:
         QCOMPARE(cell(view.orderModel(), 1, 2), QStringLiteral("Sell"));
     }
 
+    void tradesAskedForNarrowTheListUntilShowAll() {
+        TradeTestAccount account;
+        TradeView view(*account.env);
+        auto* a = addTrade(account, view, "A");
+        addTrade(account, view, "B");
+        auto* c = addTrade(account, view, "C");
+        account.addOrder(c, true, 10, 5, "x", 1);
+        account.settle();
+        auto* bar = view.findChild<QWidget*>("narrowedBar");
+        QVERIFY(bar && bar->isHidden());
+
+        // An identifier no trade has is ignored; the first listed trade is selected.
+        view.selectTrades({a->objectID(), c->objectID(), 999999});
+        auto listed = tickers(view);
+        std::sort(listed.begin(), listed.end());
+        QCOMPARE(listed, (std::vector<std::string>{"A", "C"}));
+        QVERIFY(!bar->isHidden());
+        QCOMPARE(view.tradeAC().selectionIndexes(), (std::vector<std::size_t>{0}));
+
+        // A trade added meanwhile stays in sight.
+        auto* d = addTrade(account, view, "D");
+        QCOMPARE(tickers(view).size(), std::size_t(3));
+
+        view.tradeAC().setSelectedObjects({d});
+        view.showAllTrades();
+        QCOMPARE(tickers(view).size(), std::size_t(4));
+        QVERIFY(bar->isHidden());
+        QCOMPARE(view.tradeAC().selectedObjects(), (std::vector<store::KeyValueCoding*>{d}));
+    }
+
     void showsWhatATraderReadsAtAGlance() {
         TradeTestAccount account;
         TradeView view(*account.env);
