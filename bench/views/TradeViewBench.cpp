@@ -10,10 +10,12 @@
 #include "core/app/Preferences.h"
 #include "core/model/AccountStore.h"
 #include "core/model/ChartImageFiles.h"
+#include "core/platform/AtomicFile.h"
 #include "core/platform/Clock.h"
 #include "core/platform/Prompter.h"
 #include "gui/ArrayControllerModel.h"
 #include "gui/document/AccountEnvironment.h"
+#include "gui/views/trade/ChartImageEncoder.h"
 #include "gui/views/trade/ChartImageWell.h"
 #include "gui/views/trade/TradeListTableView.h"
 #include "gui/views/trade/TradeView.h"
@@ -324,6 +326,22 @@ int main(int argc, char** argv) {
         const QSize size = QImageReader(*file).size();
         std::printf("  (stored file %dx%d, %lld bytes)\n", size.width(), size.height(),
                     static_cast<long long>(QFileInfo(*file).size()));
+    }
+    {
+        const QByteArray bytes = gui::ChartImageEncoder::pngData(
+            gui::ChartImageEncoder::scaledForStorage(QImage::fromData(png)));
+        const fs::path file = dir / "B0W1" / "write-test.png";
+        report("  on the main thread: the atomic write (flushed)",
+               repeat(10,
+                      [&] {
+                          Error e;
+                          AtomicFile::write(
+                              file,
+                              std::string_view(bytes.constData(),
+                                               static_cast<std::size_t>(bytes.size())),
+                              &e);
+                      }),
+               0);
     }
     report("  on the worker: decoding", repeat(5, [&] { (void)QImage::fromData(png); }), 0);
     const QImage decoded = QImage::fromData(png);
