@@ -78,7 +78,9 @@ signals:
     void enlargeChartImage(brivel::gui::ChartImageWell* well);
     // The stored picture changed (written or deleted).
     void imageChanged();
-    // A picture pasted or dropped onto this well was written (for any trade), or could not be.
+    // A picture pasted or dropped onto this well was written (for any trade), or could not be
+    // read or written. One dropped because a newer picture or a deletion came, or because its
+    // trade is gone, is not reported.
     void pendingImageFinished(bool written);
 
 protected:
