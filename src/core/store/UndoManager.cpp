@@ -14,13 +14,15 @@ void UndoManager::registerUndo(Action action) {
         m_implicitOpen = true;
         m_open.clear();
     }
-    m_open.push_back(std::move(action));
+    m_open.actions.push_back(std::move(action));
+    ++m_registered;
     m_redo.clear();
 }
 
 void UndoManager::beginUndoGrouping() {
-    if (m_level == 0 && !m_implicitOpen)
+    if (m_level == 0 && !m_implicitOpen) {
         m_open.clear();
+    }
     ++m_level;
 }
 
@@ -57,8 +59,25 @@ bool UndoManager::canUndo() const {
     return !m_undo.empty() || !m_open.empty();
 }
 
+void UndoManager::setActionName(std::string name) {
+    if (!m_open.empty())
+        m_open.name = std::move(name);
+    else if (!m_undo.empty())
+        m_undo.back().name = std::move(name);
+}
+
+std::string UndoManager::undoActionName() const {
+    if (!m_open.empty())
+        return m_open.name;
+    return m_undo.empty() ? std::string() : m_undo.back().name;
+}
+
+std::string UndoManager::redoActionName() const {
+    return m_redo.empty() ? std::string() : m_redo.back().name;
+}
+
 void UndoManager::runReversed(Group& group) {
-    for (auto it = group.rbegin(); it != group.rend(); ++it)
+    for (auto it = group.actions.rbegin(); it != group.actions.rend(); ++it)
         (*it)();
 }
 
@@ -68,9 +87,9 @@ void UndoManager::undo() {
         return;
     Group group = std::move(m_undo.back());
     m_undo.pop_back();
-    Group reverse;
+    Group reverse{{}, group.name};
     m_undoing = true;
-    m_target = &reverse;
+    m_target = &reverse.actions;
     runReversed(group);
     m_target = nullptr;
     m_undoing = false;
@@ -84,9 +103,9 @@ void UndoManager::redo() {
         return;
     Group group = std::move(m_redo.back());
     m_redo.pop_back();
-    Group reverse;
+    Group reverse{{}, group.name};
     m_redoing = true;
-    m_target = &reverse;
+    m_target = &reverse.actions;
     runReversed(group);
     m_target = nullptr;
     m_redoing = false;

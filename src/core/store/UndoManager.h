@@ -25,6 +25,15 @@ public:
 
     bool canUndo() const;
     bool canRedo() const { return !m_redo.empty(); }
+    // Names the latest step for the Edit menu ("Add Trade" makes "Undo Add Trade"); undoing a
+    // step keeps its name for the Redo. A command names its step after it ran, and only when
+    // registrationCount() moved meanwhile: a command that changed nothing names nothing.
+    void setActionName(std::string name);
+    // How many changes have been registered as steps so far (not those of undo and redo).
+    std::size_t registrationCount() const { return m_registered; }
+    // The names of the steps Undo and Redo would take; empty when unnamed or none.
+    std::string undoActionName() const;
+    std::string redoActionName() const;
     void undo();
     void redo();
 
@@ -41,19 +50,28 @@ public:
     std::size_t undoStepCount() const { return m_undo.size(); }
 
 private:
-    using Group = std::vector<Action>;
+    struct Group {
+        std::vector<Action> actions;
+        std::string name;
+        bool empty() const { return actions.empty(); }
+        void clear() {
+            actions.clear();
+            name.clear();
+        }
+    };
     static void runReversed(Group& group);
     void closeOpenGroups();
 
     std::vector<Group> m_undo;
     std::vector<Group> m_redo;
     Group m_open; // the group being recorded (explicit or implicit)
+    std::size_t m_registered = 0;
     int m_level = 0;
     bool m_implicitOpen = false;
     int m_disabled = 0;
     bool m_undoing = false;
     bool m_redoing = false;
-    Group* m_target = nullptr; // where registrations go during undo/redo
+    std::vector<Action>* m_target = nullptr; // where registrations go during undo/redo
 };
 
 // Disables undo registration for a scope: changes derived from other changes (a trade's

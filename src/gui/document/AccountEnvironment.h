@@ -5,6 +5,7 @@
 #include "core/platform/Prompter.h"
 #include "core/store/ObjectContext.h"
 
+#include <QString>
 #include <filesystem>
 #include <string>
 
@@ -27,6 +28,15 @@ struct AccountEnvironment {
     std::filesystem::path databasePath;
     // The account window, for window-modal panels; null in tests without a window.
     QWidget* window = nullptr;
+
+    // Names the undo step of a command that has just run ("Add Trade" shows as "Undo Add
+    // Trade"), if it changed anything since undoMark() was taken before it.
+    std::size_t undoMark() const { return context.undoManager().registrationCount(); }
+    void nameUndoStep(const QString& name, std::size_t mark) const {
+        auto& undo = context.undoManager();
+        if (undo.registrationCount() != mark)
+            undo.setActionName(name.toStdString());
+    }
 };
 
 } // namespace brivel::gui

@@ -177,6 +177,10 @@ void AccountWindow::updateFromDocument() {
     auto& manager = m_document.context().undoManager();
     m_undo->setEnabled(manager.canUndo());
     m_redo->setEnabled(manager.canRedo());
+    const auto undoName = QString::fromStdString(manager.undoActionName());
+    const auto redoName = QString::fromStdString(manager.redoActionName());
+    m_undo->setText(undoName.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(undoName));
+    m_redo->setText(redoName.isEmpty() ? tr("&Redo") : tr("&Redo %1").arg(redoName));
 
     std::size_t trades = 0, open = 0;
     for (auto* object : m_document.context().registeredObjects(model::Trade::entityName())) {

@@ -1,6 +1,6 @@
 brivel_add_gtest(brivel-store-tests
     SOURCES core/store/StoreFileTest.cpp core/store/ObjectContextTest.cpp
-            core/store/PredicateTest.cpp
+            core/store/PredicateTest.cpp core/store/UndoManagerTest.cpp
             core/store/RecordArenaTest.cpp core/store/StoreLoaderTest.cpp
             core/store/StoreIdentifierTest.cpp
     DEPS brivel-core-model SQLite::SQLite3 fmt::fmt)

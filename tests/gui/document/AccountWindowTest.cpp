@@ -104,14 +104,18 @@ void AccountWindowTest::unsavedChangesMarkAndUndoCommands() {
     QVERIFY(!w.isWindowModified());
     QVERIFY(!w.undoAction()->isEnabled());
     model::Trade::insertInManagedObjectContext(&document->context());
+    document->context().undoManager().setActionName("Add Trade");
     QCoreApplication::processEvents();
     QVERIFY(w.isWindowModified());
     QVERIFY(w.undoAction()->isEnabled());
+    QCOMPARE(w.undoAction()->text(), QStringLiteral("&Undo Add Trade"));
     QVERIFY(!w.redoAction()->isEnabled());
 
     w.undoAction()->trigger();
     QCOMPARE(document->context().registeredObjects("Trade").size(), std::size_t(0));
     QVERIFY(w.redoAction()->isEnabled());
+    QCOMPARE(w.undoAction()->text(), QStringLiteral("&Undo"));
+    QCOMPARE(w.redoAction()->text(), QStringLiteral("&Redo Add Trade"));
     w.redoAction()->trigger();
     QCOMPARE(document->context().registeredObjects("Trade").size(), std::size_t(1));
 

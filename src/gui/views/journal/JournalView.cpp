@@ -306,10 +306,12 @@ void JournalView::createNote() {
         undo.endUndoGrouping();
         undo.beginUndoGrouping();
     }
+    const auto mark = m_env.undoMark();
     model::Note* note = m_notesAC->newObject();
     if (!note)
         return;
     m_notesAC->addObject(note);
+    m_env.nameUndoStep(tr("Add Note"), mark);
     m_notesAC->rearrangeObjects();
     const auto& rows = m_notesAC->arrangedObjects();
     auto found = std::find(rows.begin(), rows.end(), static_cast<store::KeyValueCoding*>(note));
@@ -349,28 +351,38 @@ void JournalView::noteSelectionChanged() {
 void JournalView::addLog() {
     if (!commitEditing())
         return;
+    const auto mark = m_env.undoMark();
     if (m_logAC->add()) {
+        m_env.nameUndoStep(tr("Add Day"), mark);
         m_logTV->scrollToBottom();
         m_logTV->setFocus();
     }
 }
 
 void JournalView::removeLogs() {
-    if (commitEditing())
-        m_logAC->remove();
+    if (!commitEditing())
+        return;
+    const auto mark = m_env.undoMark();
+    m_logAC->remove();
+    m_env.nameUndoStep(tr("Delete Day"), mark);
 }
 
 void JournalView::removeNotes() {
-    if (commitEditing())
-        m_notesAC->remove();
+    if (!commitEditing())
+        return;
+    const auto mark = m_env.undoMark();
+    m_notesAC->remove();
+    m_env.nameUndoStep(tr("Delete Note"), mark);
 }
 
 void JournalView::addPriceBarrier() {
     if (!commitEditing() || m_logAC->selectedObjects().size() != 1)
         return;
+    const auto mark = m_env.undoMark();
     auto* barrier = m_priceBarrierAC->add();
     if (!barrier)
         return;
+    m_env.nameUndoStep(tr("Add Index Level"), mark);
     const auto& rows = m_priceBarrierAC->arrangedObjects();
     auto found = std::find(rows.begin(), rows.end(), barrier);
     if (found != rows.end()) {
@@ -381,8 +393,11 @@ void JournalView::addPriceBarrier() {
 }
 
 void JournalView::removePriceBarriers() {
-    if (commitEditing())
-        m_priceBarrierAC->remove();
+    if (!commitEditing())
+        return;
+    const auto mark = m_env.undoMark();
+    m_priceBarrierAC->remove();
+    m_env.nameUndoStep(tr("Delete Index Level"), mark);
 }
 
 QString JournalView::indexLevelsText() const {

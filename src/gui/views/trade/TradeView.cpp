@@ -335,8 +335,10 @@ void TradeView::isBuyClick() {
 void TradeView::addTrade() {
     if (!commitEditing())
         return;
+    const auto mark = m_env.undoMark();
     if (!m_tradeAC->add())
         return;
+    m_env.nameUndoStep(tr("Add Trade"), mark);
     QModelIndex ticker = m_tradeTV->currentIndex().siblingAtColumn(0);
     m_tradeTV->setFocus();
     m_tradeTV->setCurrentIndex(ticker);
@@ -346,14 +348,18 @@ void TradeView::addTrade() {
 void TradeView::deleteTrade() {
     if (!commitEditing())
         return;
+    const auto mark = m_env.undoMark();
     m_tradeAC->remove(); // asks first; the pictures go when the deletion is saved
+    m_env.nameUndoStep(tr("Delete Trade"), mark);
 }
 
 void TradeView::addOrder() {
     if (!commitEditing() || !selectedTrade())
         return;
+    const auto mark = m_env.undoMark();
     if (!m_orderAC->add())
         return;
+    m_env.nameUndoStep(tr("Add Order"), mark);
     QModelIndex description = m_orderTV->currentIndex().siblingAtColumn(1);
     m_orderTV->setFocus();
     m_orderTV->setCurrentIndex(description);
@@ -363,7 +369,9 @@ void TradeView::addOrder() {
 void TradeView::deleteOrder() {
     if (!commitEditing())
         return;
+    const auto mark = m_env.undoMark();
     m_orderAC->remove();
+    m_env.nameUndoStep(tr("Delete Order"), mark);
 }
 
 void TradeView::selectTrades(const QList<qint64>& tradeIds) {

@@ -246,16 +246,23 @@ private slots:
         QVERIFY(view.commitEditing());
         QCOMPARE(t->order().size(), std::size_t(2));
         view.orderAC().setSelectionIndexes({0});
+        auto& undo = account.context->undoManager();
+        undo.endEventGroup();
         view.deleteOrder();
         QCOMPARE(t->order().size(), std::size_t(1));
+        QCOMPARE(undo.undoActionName(), std::string("Delete Order"));
+        undo.endEventGroup();
 
+        // Answered "No": nothing changed, and the last step keeps its name.
         account.prompter.queueAnswer(false);
         view.deleteTrade();
         QCOMPARE(account.prompter.asked().back().title, std::string("Confirm Deletion"));
         QCOMPARE(view.tradeModel()->rowCount(), 1);
+        QCOMPARE(undo.undoActionName(), std::string("Delete Order"));
         account.prompter.queueAnswer(true);
         view.deleteTrade();
         QCOMPARE(view.tradeModel()->rowCount(), 0);
+        QCOMPARE(undo.undoActionName(), std::string("Delete Trade"));
         QVERIFY(!view.entryIV()->isEnabled());
     }
 
