@@ -1,5 +1,10 @@
 #include "core/model/ChartImageFiles.h"
 
+#include "core/model/Entities.h"
+#include "core/store/ObjectContext.h"
+
+#include <algorithm>
+
 namespace brivel::model {
 
 bool isChartImageFileName(std::string_view name) {
@@ -34,6 +39,19 @@ ChartImageSize storedChartImageSize(double width, double height) {
     float ratio = static_cast<float>(height / width);
     float scaled = static_cast<float>(MaximumChartImageWidth) * ratio;
     return {MaximumChartImageWidth, static_cast<double>(scaled)};
+}
+
+bool chartImageStillNamed(const store::ObjectContext& context, const store::ManagedObject* record,
+                          std::string_view storedName) {
+    if (!record || storedName.empty())
+        return false;
+    // The record may have been freed by a rollback: find it among the live records before
+    // reading it.
+    const auto& live = context.registeredObjects(ChartImage::entityName());
+    if (std::find(live.begin(), live.end(), record) == live.end())
+        return false;
+    const auto* image = dynamic_cast<const ChartImage*>(record);
+    return image && (image->entryImg() == storedName || image->exitImg() == storedName);
 }
 
 } // namespace brivel::model

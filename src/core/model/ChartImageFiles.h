@@ -4,6 +4,11 @@
 #include <optional>
 #include <string_view>
 
+namespace brivel::store {
+class ManagedObject;
+class ObjectContext;
+} // namespace brivel::store
+
 namespace brivel::model {
 
 // A chart image file's own name: "<something>.png", not hidden, one path component.
@@ -17,6 +22,14 @@ bool isStoredChartImageName(std::string_view storedName);
 // is empty or its last component is not a chart image file name.
 std::optional<std::filesystem::path> chartImageFile(const std::filesystem::path& databasePath,
                                                     std::string_view storedName);
+
+// Whether a picture made for record's storedName may still be written: record is a live (not
+// deleted) chart image record of context that names storedName as its entry or exit picture. A
+// picture finished after its trade was deleted, or after the record let go of the name, must not
+// put a file in that place. record (taken while it was valid) is only compared, never read,
+// unless context still holds it.
+bool chartImageStillNamed(const store::ObjectContext& context, const store::ManagedObject* record,
+                          std::string_view storedName);
 
 // Chart image files are at most this wide; a wider picture is scaled down with its aspect kept.
 inline constexpr double MaximumChartImageWidth = 720.0;

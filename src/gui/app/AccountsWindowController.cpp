@@ -47,8 +47,19 @@ AccountsWindowController::AccountsWindowController(AppController& app) : m_app(a
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
+    layout->addWidget(buildTable(central));
+    layout->addLayout(buildButtons(central));
+    setCentralWidget(central);
+    buildContextMenu();
+
+    m_controller->addListener(this);
+    selectionChanged();
+    resize(520, 360);
+}
+
+QTableView* AccountsWindowController::buildTable(QWidget* parent) {
     m_model = new AccountsTableModel(*m_controller, this);
-    m_table = new QTableView(central);
+    m_table = new QTableView(parent);
     m_table->setObjectName("accountsTable");
     m_table->setAccessibleName(tr("Accounts"));
     m_table->setModel(m_model);
@@ -80,17 +91,18 @@ AccountsWindowController::AccountsWindowController(AppController& app) : m_app(a
             return;
         openAccount();
     });
-    layout->addWidget(m_table);
+    return m_table;
+}
 
+QHBoxLayout* AccountsWindowController::buildButtons(QWidget* parent) {
     auto* buttons = new QHBoxLayout;
-    auto* add = makeButton(QStringLiteral("+"), "addAccountButton", tr("Add Account"), central);
-    m_remove =
-        makeButton(QStringLiteral("−"), "removeAccountButton", tr("Delete Account"), central);
+    auto* add = makeButton(QStringLiteral("+"), "addAccountButton", tr("Add Account"), parent);
+    m_remove = makeButton(QStringLiteral("−"), "removeAccountButton", tr("Delete Account"), parent);
     add->setFixedWidth(add->sizeHint().height() * 3 / 2);
     m_remove->setFixedWidth(add->width());
-    m_open = makeButton(tr("Open"), "openAccountButton", tr("Open"), central);
-    m_backupButton = makeButton(tr("Back Up…"), "backupAccountButton", tr("Back Up…"), central);
-    m_restoreButton = makeButton(tr("Restore…"), "restoreAccountButton", tr("Restore…"), central);
+    m_open = makeButton(tr("Open"), "openAccountButton", tr("Open"), parent);
+    m_backupButton = makeButton(tr("Back Up…"), "backupAccountButton", tr("Back Up…"), parent);
+    m_restoreButton = makeButton(tr("Restore…"), "restoreAccountButton", tr("Restore…"), parent);
     connect(add, &QPushButton::clicked, this, &AccountsWindowController::addAccount);
     connect(m_remove, &QPushButton::clicked, this, &AccountsWindowController::removeAccount);
     connect(m_open, &QPushButton::clicked, this, &AccountsWindowController::openAccount);
@@ -103,9 +115,10 @@ AccountsWindowController::AccountsWindowController(AppController& app) : m_app(a
     buttons->addWidget(m_open);
     buttons->addWidget(m_backupButton);
     buttons->addWidget(m_restoreButton);
-    layout->addLayout(buttons);
-    setCentralWidget(central);
+    return buttons;
+}
 
+void AccountsWindowController::buildContextMenu() {
     m_contextMenu = new QMenu(this);
     m_contextMenu->setObjectName("accountsContextMenu");
     m_contextMenu->addAction(tr("Open"), this, &AccountsWindowController::openAccount)
@@ -117,10 +130,6 @@ AccountsWindowController::AccountsWindowController(AppController& app) : m_app(a
     m_contextMenu->addSeparator();
     m_contextMenu->addAction(tr("Delete"), this, &AccountsWindowController::removeAccount)
         ->setObjectName("contextDelete");
-
-    m_controller->addListener(this);
-    selectionChanged();
-    resize(520, 360);
 }
 
 AccountsWindowController::~AccountsWindowController() {

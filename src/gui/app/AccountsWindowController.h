@@ -13,6 +13,7 @@
 class QMenu;
 class QProgressDialog;
 class QPushButton;
+class QHBoxLayout;
 class QTableView;
 
 namespace brivel::gui {
@@ -47,6 +48,9 @@ signals:
     void archiveToolFinished();
 
 private:
+    QTableView* buildTable(QWidget* parent);
+    QHBoxLayout* buildButtons(QWidget* parent);
+    void buildContextMenu();
     void selectionChanged() override;
     void updateButtons();
     void startBusy(const QString& text);

@@ -68,9 +68,9 @@ ImportTradesDialog::~ImportTradesDialog() {
     m_badLines->setPlan(nullptr);
 }
 
-void ImportTradesDialog::buildLayout() {
-    auto* layout = new QVBoxLayout(this);
-
+// The file and its format.
+QVBoxLayout* ImportTradesDialog::buildSourceRows() {
+    auto* rows = new QVBoxLayout;
     auto* fileRow = new QHBoxLayout;
     m_fileEdit = new QLineEdit;
     m_fileEdit->setObjectName("importFileEdit");
@@ -83,7 +83,7 @@ void ImportTradesDialog::buildLayout() {
     fileRow->addWidget(new QLabel(tr("File:")));
     fileRow->addWidget(m_fileEdit, 1);
     fileRow->addWidget(choose);
-    layout->addLayout(fileRow);
+    rows->addLayout(fileRow);
 
     auto* formatRow = new QHBoxLayout;
     m_formatCombo = new QComboBox;
@@ -105,8 +105,13 @@ void ImportTradesDialog::buildLayout() {
     formatRow->addWidget(new QLabel(tr("Format:")));
     formatRow->addWidget(m_formatCombo);
     formatRow->addWidget(m_detectedLabel, 1);
-    layout->addLayout(formatRow);
+    rows->addLayout(formatRow);
 
+    return rows;
+}
+
+// One pop-up per field, naming the file's column that fills it.
+QGroupBox* ImportTradesDialog::buildColumnsBox() {
     auto* columns = new QGroupBox(tr("Columns"));
     columns->setObjectName("importColumnsBox");
     auto* form = new QFormLayout(columns);
@@ -119,7 +124,15 @@ void ImportTradesDialog::buildLayout() {
         form->addRow(QString(names[std::size_t(f)]) + ":", combo);
         m_columnCombos[f] = combo;
     }
+
     m_columnsBox = columns;
+    return columns;
+}
+
+void ImportTradesDialog::buildLayout() {
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buildSourceRows());
+    auto* columns = buildColumnsBox();
 
     auto* top = new QHBoxLayout;
     top->addWidget(columns);

@@ -12,11 +12,13 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
-class QFormLayout;
+class QVBoxLayout;
 
 namespace brivel::gui {
 
@@ -51,6 +53,8 @@ public:
     void accept() override;
 
 private:
+    QVBoxLayout* buildSourceRows();
+    QGroupBox* buildColumnsBox();
     void buildLayout();
     void reread();
     void showPlan();

@@ -8,6 +8,7 @@
 #include "core/platform/Prompter.h"
 #include "support/TempDir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace brivel::test {
@@ -197,6 +198,52 @@ TEST_F(ChartImageDeletionTest, NamesThatAreNotPicturesInTheFolderAreNeverTouched
     EXPECT_EQ(model::chartImageFile(database, "X1X1/A.png"), database.parent_path() / "A.png");
     // The account still opens: its database was never deleted.
     open();
+}
+
+TEST_F(ChartImageDeletionTest, APictureFinishedLaterIsWrittenOnlyForALiveRecordNamingIt) {
+    // A paste is encoded while the user goes on: by the time it is done its trade may be gone.
+    Trade* t = trades->newObject();
+    trades->addObject(t);
+    save();
+    context->undoManager().endEventGroup();
+    const store::ManagedObject* record = t->chartImg();
+    const std::string entry = *t->chartImg()->entryImg();
+    const std::string exit = *t->chartImg()->exitImg();
+    struct Case {
+        const char* when;
+        std::function<void()> step;
+        bool entryWritable, exitWritable;
+    };
+    const std::vector<Case> cases = {
+        {"live", [] {}, true, true},
+        {"deleted", [&] { deleteSelected(); }, false, false},
+        {"deletion saved", [&] { save(); }, false, false},
+        {"deletion undone",
+         [&] {
+             context->undoManager().endEventGroup();
+             context->undoManager().undo();
+         },
+         true, true},
+        {"entry name let go", [&] { t->chartImg()->setEntryImg(std::nullopt); }, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.when);
+        c.step();
+        EXPECT_EQ(model::chartImageStillNamed(*context, record, entry), c.entryWritable);
+        EXPECT_EQ(model::chartImageStillNamed(*context, record, exit), c.exitWritable);
+    }
+    EXPECT_FALSE(model::chartImageStillNamed(*context, nullptr, entry));
+    // After a rollback the records are loaded anew: the new record names the saved pictures.
+    t->chartImg()->setEntryImg(entry);
+    save();
+    t->chartImg()->setEntryImg(std::nullopt);
+    ASSERT_TRUE(context->rollback());
+    trades->reloadContent();
+    ASSERT_EQ(trades->arrangedObjects().size(), 1u);
+    auto* again = dynamic_cast<Trade*>(trades->arrangedObjects().front());
+    EXPECT_TRUE(model::chartImageStillNamed(*context, again->chartImg(), entry));
+    EXPECT_FALSE(model::chartImageStillNamed(*context, again->chartImg(), ""));
+    EXPECT_FALSE(model::chartImageStillNamed(*context, again, entry)) << "a trade is no image";
 }
 
 } // namespace

@@ -164,7 +164,7 @@ void JournalView::buildActions() {
                                    "removeBarrierAction", &JournalView::removePriceBarriers);
 }
 
-void JournalView::buildLayout() {
+void JournalView::buildTables() {
     auto* delegate = new journal::TypedTextDelegate(this);
 
     m_logTV = new JournalTableView({0}, this);
@@ -220,7 +220,10 @@ void JournalView::buildLayout() {
     m_emptyHint->setObjectName(QStringLiteral("journalEmptyHint"));
     m_emptyHint->setWordWrap(true);
     m_emptyHint->setEnabled(false);
+}
 
+void JournalView::buildLayout() {
+    buildTables();
     auto bar = [this](std::initializer_list<QWidget*> widgets) {
         auto* row = new QHBoxLayout;
         row->setContentsMargins(0, 0, 0, 0);

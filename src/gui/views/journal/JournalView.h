@@ -62,6 +62,8 @@ public:
 
 private:
     void buildModels();
+    // The tables, their delegates and labels; then their arrangement.
+    void buildTables();
     void buildLayout();
     void buildActions();
     void updateIndexLevels();

@@ -5,21 +5,22 @@
 #include "core/platform/AtomicFile.h"
 #include "core/platform/Prompter.h"
 #include "core/platform/SystemLog.h"
+#include "core/store/ObjectContext.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QFile>
-#include <QImageReader>
-#include <QImageWriter>
+#include <QFutureWatcher>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -28,32 +29,17 @@ namespace brivel::gui {
 
 namespace {
 
-// The picture formats a screenshot tool or a browser offers, in order of preference.
-const char* const ImageFormats[] = {"image/png",  "image/tiff", "image/bmp", "image/x-bmp",
-                                    "image/jpeg", "image/gif",  "image/webp"};
-
-bool hasLocalFile(const QMimeData* data) {
-    if (!data->hasUrls())
-        return false;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            return true;
-    return false;
-}
-
-bool offersImageData(const QMimeData* data) {
+bool offersPictureOrFile(const QMimeData* data) {
     if (data->hasImage())
         return true;
-    for (const char* format : ImageFormats)
-        if (data->hasFormat(QString::fromLatin1(format)))
+    for (const QString& format : data->formats())
+        if (format.startsWith(QLatin1String("image/")))
             return true;
+    if (data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                return true;
     return false;
-}
-
-QImage readImageFile(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    return reader.read();
 }
 
 } // namespace
@@ -69,6 +55,10 @@ ChartImageWell::ChartImageWell(int tag, ImgPathTransformer transformer, Prompter
     setAcceptDrops(true);
     setMinimumSize(160, 100);
     setEnabled(false);
+}
+
+ChartImageWell::~ChartImageWell() {
+    finishPendingImages();
 }
 
 QString ChartImageWell::emptyText() {
@@ -103,51 +93,75 @@ void ChartImageWell::setChartImage(model::ChartImage* record) {
 
 void ChartImageWell::reload() {
     auto path = filePath();
-    m_image = path && QFile::exists(*path) ? readImageFile(*path) : QImage();
+    m_image = path && QFile::exists(*path) ? ChartImageEncoder::readImageFile(*path) : QImage();
     update();
 }
 
-std::optional<QImage> ChartImageWell::imageFromMimeData(const QMimeData* mime,
-                                                        bool* offered) const {
-    *offered = false;
-    if (offersImageData(mime)) {
-        *offered = true;
-        for (const char* format : ImageFormats) {
-            QString type = QString::fromLatin1(format);
-            if (!mime->hasFormat(type))
-                continue;
-            QImage image = QImage::fromData(mime->data(type));
-            if (!image.isNull())
-                return image;
-        }
-        if (mime->hasImage()) {
-            QImage image = qvariant_cast<QImage>(mime->imageData());
-            if (!image.isNull())
-                return image;
-        }
-    }
-    if (hasLocalFile(mime)) {
-        *offered = true;
-        for (const QUrl& url : mime->urls()) {
-            if (!url.isLocalFile())
-                continue;
-            QImage image = readImageFile(url.toLocalFile());
-            if (!image.isNull())
-                return image;
-        }
-    }
-    return std::nullopt;
-}
-
 bool ChartImageWell::readFromMimeData(const QMimeData* mime) {
-    if (!mime || !m_record)
+    if (!mime || !m_record || !filePath())
         return false;
     bool offered = false;
-    std::optional<QImage> image = imageFromMimeData(mime, &offered);
-    if (!image)
+    ChartImageEncoder::Source source = ChartImageEncoder::sourceFrom(mime, &offered);
+    if (source.isEmpty())
         return false; // nothing written: the well keeps showing the stored file
-    writeImageToFile(*image);
-    return offered;
+    startPending(std::move(source));
+    return true;
+}
+
+void ChartImageWell::startPending(ChartImageEncoder::Source source) {
+    Pending job{++m_serial,  m_record->owningContext(),
+                m_record,    storedName()->toStdString(),
+                *filePath(), {}};
+    m_latest[job.storedName] = job.serial;
+    job.future = QtConcurrent::run(&ChartImageEncoder::encode, std::move(source));
+    const quint64 serial = job.serial;
+    auto* watcher = new QFutureWatcher<ChartImageEncoder::Result>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, serial] {
+        watcher->deleteLater();
+        finishPending(serial);
+    });
+    watcher->setFuture(job.future);
+    m_pending.push_back(std::move(job));
+}
+
+void ChartImageWell::finishPending(quint64 serial) {
+    auto it = std::find_if(m_pending.begin(), m_pending.end(),
+                           [serial](const Pending& p) { return p.serial == serial; });
+    if (it == m_pending.end())
+        return; // already finished by finishPendingImages
+    Pending job = std::move(*it);
+    m_pending.erase(it);
+    ChartImageEncoder::Result result = job.future.result();
+    // A newer paste, write or deletion of the same picture wins; a trade deleted meanwhile, or
+    // a record that let go of the name, gets no file.
+    auto latest = m_latest.find(job.storedName);
+    if (latest == m_latest.end() || latest->second != job.serial)
+        return;
+    m_latest.erase(latest);
+    if (!job.context || !model::chartImageStillNamed(*job.context, job.record, job.storedName)) {
+        systemLog().log("A chart image finished after its trade was deleted; it was not saved.");
+        return;
+    }
+    if (result.png.isEmpty() && result.image.isNull()) {
+        systemLog().log("Could not read the pasted chart image.");
+        QApplication::beep();
+        emit pendingImageFinished(false);
+        return;
+    }
+    const bool written = writeStored(job.path, result.png, result.failure);
+    if (written && m_record == job.record) {
+        m_image = result.image; // shown from the scaled copy: no second decoding
+        update();
+        emit imageChanged();
+    }
+    emit pendingImageFinished(written);
+}
+
+void ChartImageWell::finishPendingImages() {
+    while (!m_pending.empty()) {
+        m_pending.front().future.waitForFinished();
+        finishPending(m_pending.front().serial);
+    }
 }
 
 void ChartImageWell::paste() {
@@ -155,44 +169,36 @@ void ChartImageWell::paste() {
         QApplication::beep();
 }
 
-QImage ChartImageWell::scaledForStorage(const QImage& image) {
-    auto size = model::storedChartImageSize(image.width(), image.height());
-    if (size.width == image.width())
-        return image;
-    int height = std::max(1, static_cast<int>(std::lround(size.height)));
-    return image.scaled(static_cast<int>(size.width), height, Qt::IgnoreAspectRatio,
-                        Qt::SmoothTransformation);
-}
-
-QByteArray ChartImageWell::pngData(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(image))
-        return {};
-    return bytes;
+bool ChartImageWell::writeStored(const QString& path, const QByteArray& png,
+                                 const QString& failure) {
+    Error error;
+    bool written =
+        !png.isEmpty() &&
+        AtomicFile::write(std::filesystem::path(path.toStdString()),
+                          std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
+                          &error);
+    if (!written) {
+        std::string reason = png.isEmpty() ? failure.toStdString() : error.message();
+        m_prompter.alert("Could Not Save Image", "The chart image could not be saved to \"" +
+                                                     path.toStdString() + "\". " + reason);
+    }
+    return written;
 }
 
 bool ChartImageWell::writeImageToFile(const QImage& image) {
     auto path = filePath();
     if (!path || image.isNull())
         return false;
-    QByteArray bytes = pngData(scaledForStorage(image));
-    Error error;
-    bool written =
-        !bytes.isEmpty() &&
-        AtomicFile::write(
-            std::filesystem::path(path->toStdString()),
-            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), &error);
-    if (!written) {
-        std::string reason = bytes.isEmpty()
-                                 ? std::string("The picture could not be encoded as PNG.")
-                                 : error.message();
-        m_prompter.alert("Could Not Save Image", "The chart image could not be saved to \"" +
-                                                     path->toStdString() + "\". " + reason);
+    m_latest[storedName()->toStdString()] = ++m_serial; // a paste under way is older
+    const QImage scaled = ChartImageEncoder::scaledForStorage(image);
+    const bool written = writeStored(*path, ChartImageEncoder::pngData(scaled),
+                                     QStringLiteral("The picture could not be encoded as PNG."));
+    if (written) {
+        m_image = scaled;
+        update();
+    } else {
+        reload();
     }
-    reload();
     emit imageChanged();
     return written;
 }
@@ -205,6 +211,8 @@ void ChartImageWell::deleteImage() {
                             "after it is deleted.",
                             "No", "Yes"))
         return;
+    if (auto name = storedName())
+        m_latest[name->toStdString()] = ++m_serial; // a paste under way is dropped
     if (auto path = filePath()) {
         std::error_code ec;
         std::filesystem::path file(path->toStdString());
@@ -268,7 +276,7 @@ void ChartImageWell::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void ChartImageWell::dragEnterEvent(QDragEnterEvent* event) {
     const QMimeData* mime = event->mimeData();
-    if (m_record && (offersImageData(mime) || hasLocalFile(mime)))
+    if (m_record && offersPictureOrFile(mime))
         event->acceptProposedAction();
 }
 

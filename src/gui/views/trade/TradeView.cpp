@@ -103,12 +103,21 @@ TradeView::TradeView(AccountEnvironment& env, QWidget* parent)
 }
 
 TradeView::~TradeView() {
+    // Pictures under way are stored while the context and the keeper are still there.
+    m_entryIV->finishPendingImages();
+    m_exitIV->finishPendingImages();
     m_env.context.notificationCenter().removeObserver(m_hintToken);
     // The tables and models listen to the controllers, which go before the widget tree does.
     delete m_tradeTV;
     delete m_orderTV;
     delete m_tradeModel;
     delete m_orderModel;
+}
+
+void TradeView::windowWillClose() {
+    m_entryIV->finishPendingImages();
+    m_exitIV->finishPendingImages();
+    m_keeper.windowWillClose();
 }
 
 void TradeView::makeActions() {

@@ -41,9 +41,9 @@ public:
 
     controllers::TradeArrayController& tradeAC() { return *m_tradeAC; }
     controllers::OrderArrayController& orderAC() { return *m_orderAC; }
-    // The account window closes: the pictures of deletions that stand go for good. The
-    // destructor does the same.
-    void windowWillClose() override { m_keeper.windowWillClose(); }
+    // The account window closes: pictures still being pasted are stored, then the pictures of
+    // deletions that stand go for good. The destructor does the same.
+    void windowWillClose() override;
 
     bool listsTrades() const override { return true; }
     // Narrows the trade list to these trades, with a bar offering to show them all again.

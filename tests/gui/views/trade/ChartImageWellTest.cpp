@@ -91,6 +91,8 @@ private slots:
         Wells wells(account);
         auto data = imageData(makeChart(given.width(), given.height()), mime, format);
         QVERIFY(wells.entry.readFromMimeData(data.get()));
+        QVERIFY(wells.entry.hasPendingImages()); // encoded on a worker
+        wells.entry.finishPendingImages();
         const QString path = QString::fromStdString(wells.entryFile().string());
         QImageReader reader(path);
         QCOMPARE(reader.format(), QByteArray("png"));
@@ -122,6 +124,85 @@ private slots:
         QVERIFY(wells.entry.image().isNull());
     }
 
+    // What happens between a paste and the end of its encoding on the worker.
+    void aPasteFinishingLaterGoesWhereItBelongs_data() {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("nothing") << "nothing" << true << true;
+        QTest::newRow("another trade selected") << "select other" << true << false;
+        QTest::newRow("trade deleted") << "delete trade" << false << false;
+        QTest::newRow("trade deleted and saved") << "delete and save" << false << false;
+        QTest::newRow("picture deleted") << "delete picture" << false << false;
+        QTest::newRow("another picture written") << "write" << true << true;
+        QTest::newRow("well destroyed (window closed)") << "destroy well" << true << false;
+    }
+    void aPasteFinishingLaterGoesWhereItBelongs() {
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, stored);
+        QFETCH(bool, shown);
+        TradeTestAccount account;
+        auto wells = std::make_unique<Wells>(account);
+        const fs::path file = wells->entryFile();
+        auto data = imageData(makeChart(2880, 1800), "image/png", "PNG");
+        QVERIFY(wells->entry.readFromMimeData(data.get()));
+        QVERIFY(wells->entry.hasPendingImages());
+        QSize expected(720, 450);
+        if (meanwhile == "select other") {
+            auto* other = wells->trades.newObject();
+            wells->trades.addObject(other);
+            wells->entry.setChartImage(other->chartImg());
+        } else if (meanwhile.startsWith("delete trade") || meanwhile == "delete and save") {
+            account.prompter.queueAnswer(true);
+            wells->trades.remove();
+            QVERIFY(wells->trade->isDeleted());
+            Error error;
+            if (meanwhile == "delete and save")
+                QVERIFY(account.context->save(&error));
+        } else if (meanwhile == "delete picture") {
+            account.prompter.queueAnswer(true);
+            wells->entry.deleteImage();
+        } else if (meanwhile == "write") {
+            QVERIFY(wells->entry.writeImageToFile(makeChart(300, 200)));
+            expected = QSize(300, 200); // the newer picture stays
+        }
+        if (meanwhile == "destroy well")
+            wells.reset();
+        else
+            QTRY_VERIFY(!wells->entry.hasPendingImages());
+        QCOMPARE(fs::exists(file), stored);
+        if (stored)
+            QCOMPARE(QImageReader(QString::fromStdString(file.string())).size(), expected);
+        if (wells) {
+            QCOMPARE(!wells->entry.image().isNull(), shown);
+            if (shown)
+                QCOMPARE(wells->entry.image().size(), expected);
+        }
+        // Only the database and the picture: no temporary file is left.
+        int files = 0;
+        for ([[maybe_unused]] const auto& e : fs::directory_iterator(account.folder()))
+            ++files;
+        QCOMPARE(files, stored ? 2 : 1);
+    }
+
+    void aPictureThatBreaksOffBeepsAndStoresNothing() {
+        TradeTestAccount account;
+        Wells wells(account);
+        MemoryLog log;
+        setSystemLog(&log);
+        // A PNG header that promises a picture whose data is cut off.
+        QMimeData data;
+        data.setData(QStringLiteral("image/png"), encoded(makeChart(800, 500), "PNG").left(200));
+        QSignalSpy finished(&wells.entry, &ChartImageWell::pendingImageFinished);
+        QVERIFY(wells.entry.readFromMimeData(&data));
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.front().front().toBool(), false);
+        QVERIFY(log.contains("Could not read the pasted chart image."));
+        QVERIFY(!fs::exists(wells.entryFile()));
+        QVERIFY(account.prompter.asked().empty());
+        setSystemLog(nullptr);
+    }
+
     void droppingAFileOnTheExitWellWritesOnlyTheExitFile() {
         TradeTestAccount account;
         Wells wells(account);
@@ -132,6 +213,7 @@ private slots:
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString(source.string()))});
         drop(&wells.exit, &data);
+        wells.exit.finishPendingImages();
         QVERIFY(fs::exists(wells.exitFile()));
         QVERIFY(!fs::exists(wells.entryFile()));
         QCOMPARE(QImageReader(QString::fromStdString(wells.exitFile().string())).size(),

@@ -11,11 +11,14 @@
 #include "gui/views/trade/TradeClosingHintPanel.h"
 #include "gui/views/trade/TradeListTableView.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTableView>
 #include <QTextBrowser>
 
@@ -364,6 +367,52 @@ private slots:
         view.reset();
         QVERIFY(!fs::exists(entry));
         QVERIFY(!fs::exists(account.folder() / model::ChartImageFileKeeper::FolderName));
+    }
+
+    void pastesUnderWayWhenATradeGoesAndTheWindowCloses() {
+        TradeTestAccount account;
+        auto view = std::make_unique<TradeView>(*account.env);
+        auto* gone = addTrade(account, *view, "GONE");
+        auto* kept = addTrade(account, *view, "KEPT");
+        Error error;
+        QVERIFY(account.context->save(&error));
+        account.context->undoManager().endEventGroup();
+        QByteArray png;
+        {
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            makeChart(2880, 1800).save(&buffer, "PNG");
+        }
+        QMimeData screenshot;
+        screenshot.setData(QStringLiteral("image/png"), png);
+
+        // Pasted on a trade that is deleted, and the deletion saved, before the picture is done.
+        view->tradeAC().setSelectedObjects({gone});
+        const fs::path goneEntry = view->entryIV()->filePath()->toStdString();
+        QVERIFY(view->entryIV()->readFromMimeData(&screenshot));
+        account.prompter.queueAnswer(true);
+        view->deleteTrade();
+        QVERIFY(account.context->save(&error));
+        // Pasted on another trade, and the window closes before the picture is done.
+        view->tradeAC().setSelectedObjects({kept});
+        const fs::path keptExit = view->exitIV()->filePath()->toStdString();
+        QVERIFY(view->exitIV()->readFromMimeData(&screenshot));
+        view->windowWillClose();
+        view.reset();
+
+        QVERIFY(!fs::exists(goneEntry));
+        QVERIFY(!fs::exists(account.folder() / model::ChartImageFileKeeper::FolderName /
+                            goneEntry.filename()));
+        QVERIFY(fs::exists(keptExit));
+        QCOMPARE(QImageReader(QString::fromStdString(keptExit.string())).size(), QSize(720, 450));
+        // Nothing but the database and the one picture is left in the account folder.
+        std::vector<std::string> files;
+        for (const auto& e : fs::directory_iterator(account.folder()))
+            files.push_back(e.path().filename().string());
+        std::sort(files.begin(), files.end());
+        std::vector<std::string> expected{"database.brdb", keptExit.filename().string()};
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(files, expected);
     }
 };
 
