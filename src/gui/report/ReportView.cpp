@@ -174,6 +174,21 @@ void ReportView::buildControls() {
     layout->addWidget(m_findBar);
     setBusy(false);
 
+    buildShortcuts();
+    connect(m_generateReportBtn, &QPushButton::clicked, this, &ReportView::generateReport);
+    connect(m_cancelBtn, &QPushButton::clicked, this, &ReportView::cancelGeneration);
+    connect(m_printBtn, &QPushButton::clicked, this, &ReportView::printReport);
+    connect(m_savePdfBtn, &QPushButton::clicked, this, [this] { chooseAndSave(true); });
+    connect(m_saveHtmlBtn, &QPushButton::clicked, this, [this] { chooseAndSave(false); });
+    connect(m_reportTypePU, &QComboBox::currentIndexChanged, this, [this](int type) {
+        // Only the notes and trade reports filter by ticker.
+        m_tickerTF->setEnabled(type == 2 || type == 4 || type == 5);
+    });
+    m_tickerTF->setEnabled(false);
+}
+
+// Find, Find Next and Previous, Escape to cancel, Print: while the report view has the focus.
+void ReportView::buildShortcuts() {
     m_findAction = new QAction(tr("Find…"), this);
     m_findAction->setObjectName(QStringLiteral("findAction"));
     m_findAction->setShortcut(QKeySequence::Find);
@@ -204,16 +219,6 @@ void ReportView::buildControls() {
         if (m_shown)
             printReport();
     });
-    connect(m_generateReportBtn, &QPushButton::clicked, this, &ReportView::generateReport);
-    connect(m_cancelBtn, &QPushButton::clicked, this, &ReportView::cancelGeneration);
-    connect(m_printBtn, &QPushButton::clicked, this, &ReportView::printReport);
-    connect(m_savePdfBtn, &QPushButton::clicked, this, [this] { chooseAndSave(true); });
-    connect(m_saveHtmlBtn, &QPushButton::clicked, this, [this] { chooseAndSave(false); });
-    connect(m_reportTypePU, &QComboBox::currentIndexChanged, this, [this](int type) {
-        // Only the notes and trade reports filter by ticker.
-        m_tickerTF->setEnabled(type == 2 || type == 4 || type == 5);
-    });
-    m_tickerTF->setEnabled(false);
 }
 
 void ReportView::setDefaultDates() {

@@ -70,6 +70,7 @@ protected:
 
 private:
     void buildControls();
+    void buildShortcuts();
     void setDefaultDates();
     void captureSlice();
     void startFilling(std::shared_ptr<const ReportResult> result);
