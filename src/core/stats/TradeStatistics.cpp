@@ -170,10 +170,16 @@ std::string TradeStatistics::keyText(BreakdownKind kind, long long order,
 
 std::vector<BreakdownRow> TradeStatistics::breakdownRows(const std::vector<TradeSample>& samples,
                                                          BreakdownKind kind) const {
-    // The group of each sample by its natural order (tickers: by the ticker itself); the key's
-    // text is made once per row.
-    std::map<std::pair<long long, std::string>, std::vector<std::size_t>> groups;
-    static const std::string noText;
+    // Groups found through hash maps (few groups, many samples), then put in their natural order
+    // (tickers: by the ticker itself); the key's text is made once per row.
+    struct Group {
+        long long order = 0;
+        std::string_view ticker;
+        std::vector<std::size_t> positions;
+    };
+    std::vector<Group> groups;
+    std::unordered_map<long long, std::size_t> byOrder;
+    std::unordered_map<std::string_view, std::size_t> byTicker;
     for (std::size_t i = 0; i < samples.size(); ++i) {
         const auto& s = samples[i];
         long long order = 0;
@@ -192,18 +198,26 @@ std::vector<BreakdownRow> TradeStatistics::breakdownRows(const std::vector<Trade
             order = m_calendar.weekdayOf(s.closeDate);
             break;
         }
-        auto key = std::make_pair(order, kind == BreakdownKind::Ticker ? s.ticker : noText);
-        groups[std::move(key)].push_back(i);
+        const bool byText = kind == BreakdownKind::Ticker;
+        const std::size_t next = groups.size();
+        const std::size_t g = byText ? byTicker.try_emplace(s.ticker, next).first->second
+                                     : byOrder.try_emplace(order, next).first->second;
+        if (g == next)
+            groups.push_back({order, byText ? std::string_view(s.ticker) : "", {}});
+        groups[g].positions.push_back(i);
     }
+    std::sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
+        return a.order != b.order ? a.order < b.order : a.ticker < b.ticker;
+    });
     std::vector<BreakdownRow> rows;
     rows.reserve(groups.size());
-    for (const auto& [key, positions] : groups) {
-        BreakdownRow row{keyText(kind, key.first, key.second),
-                         key.first,
-                         computeFigures(samples, positions),
+    for (const auto& group : groups) {
+        BreakdownRow row{keyText(kind, group.order, std::string(group.ticker)),
+                         group.order,
+                         computeFigures(samples, group.positions),
                          {}};
-        row.tradeIds.reserve(positions.size());
-        for (std::size_t p : positions)
+        row.tradeIds.reserve(group.positions.size());
+        for (std::size_t p : group.positions)
             row.tradeIds.push_back(samples[p].id);
         rows.push_back(std::move(row));
     }
