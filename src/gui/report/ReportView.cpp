@@ -135,6 +135,24 @@ void ReportView::buildControls() {
     m_progress->setObjectName(QStringLiteral("reportProgress"));
     m_progress->setAccessibleName(tr("Report progress"));
 
+    buildLayout();
+
+    buildShortcuts();
+    connect(m_generateReportBtn, &QPushButton::clicked, this, &ReportView::generateReport);
+    connect(m_cancelBtn, &QPushButton::clicked, this, &ReportView::cancelGeneration);
+    connect(m_printBtn, &QPushButton::clicked, this, &ReportView::printReport);
+    connect(m_savePdfBtn, &QPushButton::clicked, this, [this] { chooseAndSave(true); });
+    connect(m_saveHtmlBtn, &QPushButton::clicked, this, [this] { chooseAndSave(false); });
+    connect(m_reportTypePU, &QComboBox::currentIndexChanged, this, [this](int type) {
+        // Only the notes and trade reports filter by ticker.
+        m_tickerTF->setEnabled(type == 2 || type == 4 || type == 5);
+    });
+    m_tickerTF->setEnabled(false);
+}
+
+// The controls in a row above the report, the progress bar below them, then the report and its
+// find bar.
+void ReportView::buildLayout() {
     auto* controls = new QHBoxLayout;
     auto label = [this](const QString& text, QWidget* buddy) {
         auto* l = new QLabel(text, this);
@@ -173,18 +191,6 @@ void ReportView::buildControls() {
     layout->addWidget(m_theTextView, 1);
     layout->addWidget(m_findBar);
     setBusy(false);
-
-    buildShortcuts();
-    connect(m_generateReportBtn, &QPushButton::clicked, this, &ReportView::generateReport);
-    connect(m_cancelBtn, &QPushButton::clicked, this, &ReportView::cancelGeneration);
-    connect(m_printBtn, &QPushButton::clicked, this, &ReportView::printReport);
-    connect(m_savePdfBtn, &QPushButton::clicked, this, [this] { chooseAndSave(true); });
-    connect(m_saveHtmlBtn, &QPushButton::clicked, this, [this] { chooseAndSave(false); });
-    connect(m_reportTypePU, &QComboBox::currentIndexChanged, this, [this](int type) {
-        // Only the notes and trade reports filter by ticker.
-        m_tickerTF->setEnabled(type == 2 || type == 4 || type == 5);
-    });
-    m_tickerTF->setEnabled(false);
 }
 
 // Find, Find Next and Previous, Escape to cancel, Print: while the report view has the focus.

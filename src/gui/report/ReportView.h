@@ -70,6 +70,7 @@ protected:
 
 private:
     void buildControls();
+    void buildLayout();
     void buildShortcuts();
     void setDefaultDates();
     void captureSlice();
