@@ -2,6 +2,7 @@
 #include "support/StoreTestSupport.h"
 
 #include <fmt/format.h>
+#include <map>
 #include <random>
 #include <sqlite3.h>
 
@@ -12,91 +13,69 @@ using brivel::test::AccountFixture;
 class StoreFile : public AccountFixture {};
 
 TEST_F(StoreFile, EveryAttributeSurvivesSaveAndReopenAbsentValuesIncluded) {
-    auto* log = insert<Log>();
-    log->setDate(Date(1700000000.25));
-    auto* note = insert<Note>();
-    note->setTimestamp(Date(1700000001.5));
-    note->setTicker(std::string("AAPL"));
-    note->setComment(std::string("Ünïcode, \"quotes\"\nand lines"));
-    note->setFlagValue(true);
-    log->addNoteObject(note);
-    auto* emptyNote = insert<Note>();
-    emptyNote->setTimestamp(Date(0));
-    log->addNoteObject(emptyNote);
-    auto* barrier = insert<PriceBarrier>();
-    barrier->setTicker(std::string("DOW"));
-    barrier->setSupportValue(33000.5);
-    log->addPriceBarrierObject(barrier);
-
-    auto* trade = insert<Trade>();
-    trade->setTicker(std::string("MSFT"));
-    trade->setDate(Date(1700000100));
-    trade->setTradeStrategyValue(3);
-    trade->setProfitValue(-12.5);
-    trade->setProfitRatioValue(0.25);
-    trade->setIsClosedValue(true);
-    trade->setBuyToOpenValue(false);
-    auto* order = insert<Order>();
-    order->setDate(Date(1700000200));
-    order->setDesc(std::string(""));
-    order->setIsBuyValue(true);
-    order->setNumSharesValue(2147483647);
-    order->setPriceValue(123.456789);
-    order->setCommissionValue(0.1);
-    order->setReason(std::string("breakout"));
-    trade->addOrderObject(order);
-    auto* image = insert<ChartImage>();
-    image->setEntryImg(std::string("B0W1/A.png"));
-    trade->setChartImg(image);
-    const auto logID = log->objectID(), tradeID = trade->objectID(), orderID = order->objectID(),
-               emptyID = emptyNote->objectID();
+    using store::Value;
+    // One record per entity with every attribute given; absent ones of each kind included.
+    const std::map<std::string, std::map<std::string, Value>> records = {
+        {"Log", {{"date", Value::date(Date(1700000000.25))}}},
+        {"Note",
+         {{"timestamp", Value::date(Date(1700000001.5))},
+          {"ticker", Value::string("AAPL")},
+          {"comment", Value::string("Ünïcode, \"quotes\"\nand lines")},
+          {"flag", Value()}}},
+        {"PriceBarrier",
+         {{"ticker", Value::string("DOW")},
+          {"support", Value::real(33000.5)},
+          {"resistance", Value()}}},
+        {"Trade",
+         {{"ticker", Value::string("MSFT")},
+          {"date", Value::date(Date(1700000200))}, // its order's, as loading recomputes it
+          {"tradeStrategy", Value::integer(3)},
+          {"profit", Value::real(-12.5)},
+          {"profitRatio", Value::real(0.25)},
+          {"isClosed", Value::boolean(true)},
+          {"buyToOpen", Value::boolean(false)}}},
+        {"Order",
+         {{"date", Value::date(Date(1700000200))},
+          {"desc", Value::string("")}, // empty, not absent
+          {"isBuy", Value::boolean(true)},
+          {"numShares", Value::integer(2147483647)},
+          {"price", Value::real(123.456789)},
+          {"commission", Value::real(0.1)},
+          {"reason", Value::string("breakout")}}},
+        {"ChartImage", {{"entryImg", Value::string("B0W1/A.png")}, {"exitImg", Value()}}},
+    };
+    std::map<std::string, store::ObjectID> ids;
+    std::map<std::string, store::ManagedObject*> made;
+    for (const auto& [entity, values] : records) {
+        made[entity] = ctx->insertNewObjectForEntityForName(entity);
+        for (const auto& [key, value] : values)
+            made[entity]->setValueForKey(value, key);
+        ids[entity] = made[entity]->objectID();
+    }
+    auto* log = static_cast<Log*>(made["Log"]);
+    auto* trade = static_cast<Trade*>(made["Trade"]);
+    log->addNoteObject(static_cast<Note*>(made["Note"]));
+    log->addPriceBarrierObject(static_cast<PriceBarrier*>(made["PriceBarrier"]));
+    trade->addOrderObject(static_cast<Order*>(made["Order"]));
+    trade->setChartImg(static_cast<ChartImage*>(made["ChartImage"]));
     save();
     EXPECT_FALSE(ctx->hasChanges());
 
     ctx = reopen();
-    auto* l = static_cast<Log*>(ctx->objectWithID(logID));
-    ASSERT_TRUE(l);
-    EXPECT_EQ(l->date(), Date(1700000000.25));
-    ASSERT_EQ(l->note().size(), 2u);
-    ASSERT_EQ(l->priceBarrier().size(), 1u);
-    auto* pb = l->priceBarrier()[0];
-    EXPECT_EQ(pb->ticker(), "DOW");
-    EXPECT_EQ(pb->support(), 33000.5);
-    EXPECT_FALSE(pb->resistance().has_value());
-    EXPECT_EQ(pb->resistanceValue(), 0.0);
-    auto* e = static_cast<Note*>(ctx->objectWithID(emptyID));
-    EXPECT_FALSE(e->ticker().has_value());
-    EXPECT_FALSE(e->comment().has_value());
-    EXPECT_FALSE(e->flag().has_value());
-    EXPECT_EQ(e->log(), l);
-    for (auto* n : l->note()) {
-        if (n == e)
-            continue;
-        EXPECT_EQ(n->comment(), "Ünïcode, \"quotes\"\nand lines");
-        EXPECT_TRUE(n->flagValue());
-        EXPECT_EQ(n->timestamp(), Date(1700000001.5));
+    for (const auto& [entity, values] : records) {
+        auto* record = ctx->objectWithID(ids[entity]);
+        ASSERT_TRUE(record) << entity;
+        for (const auto& [key, value] : values)
+            EXPECT_TRUE(record->valueForKey(key) == value)
+                << entity << "." << key << " reads " << record->valueForKey(key).toString();
     }
-    auto* t = static_cast<Trade*>(ctx->objectWithID(tradeID));
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->ticker(), "MSFT");
-    EXPECT_EQ(t->tradeStrategyValue(), 3);
-    EXPECT_EQ(t->profitValue(), -12.5);
-    EXPECT_EQ(t->profitRatioValue(), 0.25);
-    EXPECT_TRUE(t->isClosedValue());
-    EXPECT_EQ(t->buyToOpen(), std::optional<bool>(false));
-    ASSERT_TRUE(t->chartImg());
-    EXPECT_EQ(t->chartImg()->entryImg(), "B0W1/A.png");
-    EXPECT_FALSE(t->chartImg()->exitImg().has_value());
-    auto* o = static_cast<Order*>(ctx->objectWithID(orderID));
-    ASSERT_TRUE(o);
-    EXPECT_EQ(o->trade(), t);
-    EXPECT_EQ(o->date(), Date(1700000200));
-    EXPECT_EQ(o->desc(), std::string()); // empty, not absent
-    EXPECT_TRUE(o->isBuyValue());
-    EXPECT_EQ(o->numSharesValue(), 2147483647);
-    EXPECT_EQ(o->priceValue(), 123.456789);
-    EXPECT_EQ(o->commissionValue(), 0.1);
-    EXPECT_EQ(o->reason(), "breakout");
+    auto* l = static_cast<Log*>(ctx->objectWithID(ids["Log"]));
+    auto* t = static_cast<Trade*>(ctx->objectWithID(ids["Trade"]));
+    EXPECT_EQ(l->note(), std::vector<Note*>{static_cast<Note*>(ctx->objectWithID(ids["Note"]))});
+    EXPECT_EQ(l->priceBarrier().size(), 1u);
+    EXPECT_EQ(t->order(),
+              std::vector<Order*>{static_cast<Order*>(ctx->objectWithID(ids["Order"]))});
+    EXPECT_EQ(t->chartImg(), ctx->objectWithID(ids["ChartImage"]));
     EXPECT_FALSE(ctx->hasChanges());
 }
 
@@ -143,21 +122,17 @@ TEST_F(StoreFile, FileIsMarkedAndKeepsTheDeleteJournal) {
     ctx.reset();
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(dbPath.c_str(), &db), SQLITE_OK);
-    auto intPragma = [&](const char* sql) {
+    auto pragma = [&](const char* sql) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
         sqlite3_step(st);
-        auto v = sqlite3_column_int64(st, 0);
+        std::string v = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
         sqlite3_finalize(st);
         return v;
     };
-    EXPECT_EQ(intPragma("PRAGMA application_id"), store::SqliteStore::ApplicationID);
-    EXPECT_EQ(intPragma("PRAGMA user_version"), store::SqliteStore::SchemaVersion);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &st, nullptr);
-    sqlite3_step(st);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "delete");
-    sqlite3_finalize(st);
+    EXPECT_EQ(pragma("PRAGMA application_id"), std::to_string(store::SqliteStore::ApplicationID));
+    EXPECT_EQ(pragma("PRAGMA user_version"), std::to_string(store::SqliteStore::SchemaVersion));
+    EXPECT_EQ(pragma("PRAGMA journal_mode"), "delete");
     sqlite3_close(db);
 }
 
