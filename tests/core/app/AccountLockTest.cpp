@@ -1,13 +1,10 @@
-#include "core/app/AccountLock.h"
+#include "AppTestSupport.h"
+
 #include "core/app/PreferencesLock.h"
-#include "support/TempDir.h"
 
 #include <chrono>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace brivel::app {
 namespace {
@@ -16,57 +13,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Another process holding an account's lock until it is told to go or killed.
-class OtherHolder {
-public:
-    OtherHolder(const fs::path& folder, AccountLockHolder as) {
-        int ready[2];
-        EXPECT_EQ(::pipe(ready), 0);
-        EXPECT_EQ(::pipe(m_go), 0);
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            Error error;
-            auto lock = as == AccountLockHolder::Application
-                            ? AccountLock::acquireForApplication(folder, &error)
-                            : AccountLock::acquireForCommand(folder, &error);
-            char c = lock ? 'y' : 'n';
-            (void)!::write(ready[1], &c, 1);
-            (void)!::read(m_go[0], &c, 1); // until told, or the parent ends
-            lock.reset();
-            ::_exit(0);
-        }
-        char c = 0;
-        EXPECT_EQ(::read(ready[0], &c, 1), 1);
-        EXPECT_EQ(c, 'y');
-        ::close(ready[0]);
-        ::close(ready[1]);
-    }
-    ~OtherHolder() { finish(); }
-    void letGo() {
-        char c = 'x';
-        (void)!::write(m_go[1], &c, 1);
-        finish();
-    }
-    void kill() {
-        ::kill(m_pid, SIGKILL);
-        finish();
-    }
-
-private:
-    void finish() {
-        if (m_pid <= 0)
-            return;
-        char c = 'x';
-        (void)!::write(m_go[1], &c, 1);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        ::close(m_go[0]);
-        ::close(m_go[1]);
-        m_pid = -1;
-    }
-    pid_t m_pid = -1;
-    int m_go[2] = {-1, -1};
-};
+using OtherHolder = test::LockHolderProcess;
 
 class AccountLockTest : public ::testing::Test {
 protected:

@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <sqlite3.h>
+#include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace brivel::test {
 
@@ -36,6 +40,43 @@ void AppEnvironment::makeAccount(const std::string& code,
         writeFile(support() / code / name, bytes);
 }
 
+LockHolderProcess::LockHolderProcess(const fs::path& folder, app::AccountLockHolder as) {
+    int ready[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    EXPECT_EQ(::pipe(m_go), 0);
+    m_pid = ::fork();
+    if (m_pid == 0) {
+        auto lock = as == app::AccountLockHolder::Application
+                        ? app::AccountLock::acquireForApplication(folder, nullptr)
+                        : app::AccountLock::acquireForCommand(folder, nullptr);
+        char c = lock ? 'y' : 'n';
+        (void)!::write(ready[1], &c, 1);
+        (void)!::read(m_go[0], &c, 1); // until told, or the parent ends
+        ::_exit(0);
+    }
+    char c = 0;
+    EXPECT_EQ(::read(ready[0], &c, 1), 1);
+    EXPECT_EQ(c, 'y');
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+void LockHolderProcess::kill() {
+    ::kill(m_pid, SIGKILL);
+    finish();
+}
+
+void LockHolderProcess::finish() {
+    if (m_pid <= 0)
+        return;
+    char c = 'x';
+    (void)!::write(m_go[1], &c, 1);
+    ::waitpid(m_pid, nullptr, 0);
+    ::close(m_go[0]);
+    ::close(m_go[1]);
+    m_pid = -1;
+}
+
 std::vector<std::string> fileNames(const fs::path& folder) {
     std::vector<std::string> names;
     std::error_code ec;
@@ -43,19 +84,6 @@ std::vector<std::string> fileNames(const fs::path& folder) {
         names.push_back(it->path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::map<std::string, std::string> snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file()) {
-            const std::string bytes = readFile(it->path());
-            files[fs::relative(it->path(), folder).string()] =
-                std::to_string(bytes.size()) + ":" +
-                std::to_string(std::hash<std::string>{}(bytes));
-        }
-    return files;
 }
 
 namespace {
@@ -98,20 +126,32 @@ std::string databaseContents(const fs::path& file) {
 
 } // namespace
 
-std::map<std::string, std::string> accountSnapshot(const fs::path& folder) {
+namespace {
+
+std::map<std::string, std::string> filesBelow(const fs::path& folder, bool databaseByRows) {
     std::map<std::string, std::string> files;
     std::error_code ec;
     for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
         if (it->is_regular_file()) {
             // A backup copies the database through SQLite: compare its records, not its pages.
-            std::string bytes = it->path().filename() == "database.brdb"
-                                    ? databaseContents(it->path())
-                                    : readFile(it->path());
+            const std::string bytes = databaseByRows && it->path().filename() == "database.brdb"
+                                          ? databaseContents(it->path())
+                                          : readFile(it->path());
             files[fs::relative(it->path(), folder).string()] =
                 std::to_string(bytes.size()) + ":" +
                 std::to_string(std::hash<std::string>{}(bytes));
         }
     return files;
+}
+
+} // namespace
+
+std::map<std::string, std::string> snapshot(const fs::path& folder) {
+    return filesBelow(folder, false);
+}
+
+std::map<std::string, std::string> accountSnapshot(const fs::path& folder) {
+    return filesBelow(folder, true);
 }
 
 std::vector<std::string> zipEntryNames(const fs::path& archive) {
@@ -125,15 +165,10 @@ std::vector<std::string> zipEntryNames(const fs::path& archive) {
         out.append(buf.data(), n);
     ::pclose(pipe);
     std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start < out.size()) {
-        std::size_t end = out.find('\n', start);
-        if (end == std::string::npos)
-            end = out.size();
-        if (end > start)
-            names.push_back(out.substr(start, end - start));
-        start = end + 1;
-    }
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty())
+            names.push_back(line);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -178,38 +213,24 @@ void ZipWriter::write(const fs::path& path) const {
     std::string out, central;
     for (const auto& e : m_entries) {
         const std::uint32_t offset = static_cast<std::uint32_t>(out.size());
-        const std::uint32_t crc = crc32(e.data);
         const auto size = static_cast<std::uint32_t>(e.data.size());
-        const auto nameLength = static_cast<std::uint32_t>(e.name.size());
+        // Version needed, no flags, stored, 2024-01-01 00:00, checksum, sizes, name length.
+        std::string common;
+        for (std::uint32_t v : {20u, 0u, 0u, 0u, (44u << 9) | (1u << 5) | 1u})
+            put16(common, v);
+        put32(common, crc32(e.data));
+        put32(common, size);
+        put32(common, size);
+        put16(common, static_cast<std::uint32_t>(e.name.size()));
         put32(out, 0x04034b50);
-        put16(out, 20);                          // version needed
-        put16(out, 0);                           // flags
-        put16(out, 0);                           // stored
-        put16(out, 0);                           // time
-        put16(out, (44u << 9) | (1u << 5) | 1u); // 2024-01-01
-        put32(out, crc);
-        put32(out, size);
-        put32(out, size);
-        put16(out, nameLength);
-        put16(out, 0);
-        out += e.name;
-        out += e.data;
-
+        out += common;
+        put16(out, 0); // no extra field
+        out += e.name + e.data;
         put32(central, 0x02014b50);
         put16(central, (3u << 8) | 20u); // made on Unix, so the mode below counts
-        put16(central, 20);
-        put16(central, 0);
-        put16(central, 0);
-        put16(central, 0);
-        put16(central, (44u << 9) | (1u << 5) | 1u);
-        put32(central, crc);
-        put32(central, size);
-        put32(central, size);
-        put16(central, nameLength);
-        put16(central, 0);
-        put16(central, 0);
-        put16(central, 0);
-        put16(central, 0);
+        central += common;
+        for (int i = 0; i < 4; ++i) // extra, comment, disk, internal attributes
+            put16(central, 0);
         put32(central, e.mode << 16);
         put32(central, offset);
         central += e.name;

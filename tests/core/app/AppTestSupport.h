@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/app/AccountLock.h"
 #include "core/platform/SystemLog.h"
 #include "support/TempDir.h"
 
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace brivel::test {
@@ -36,6 +38,23 @@ protected:
     ScopedEnv m_data;
     ScopedEnv m_config;
     MemoryLog m_log;
+};
+
+// Another process (a forked child) holding an account's lock, as a window or a command would,
+// until it is told to let go or is killed.
+class LockHolderProcess {
+public:
+    LockHolderProcess(const std::filesystem::path& folder, app::AccountLockHolder as);
+    ~LockHolderProcess() { finish(); }
+    LockHolderProcess(const LockHolderProcess&) = delete;
+    LockHolderProcess& operator=(const LockHolderProcess&) = delete;
+    void letGo() { finish(); }
+    void kill();
+
+private:
+    void finish();
+    pid_t m_pid = -1;
+    int m_go[2] = {-1, -1};
 };
 
 // The names of the files directly in a folder, sorted.

@@ -1,17 +1,12 @@
 // brivel-cli accounts facing stored control characters and the desktop application's lock, run as a
 // user would: a separate process with its own XDG folders and no terminal on standard input.
 #include "AppTestSupport.h"
-#include "core/app/AccountLock.h"
 #include "support/CliRun.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <gmock/gmock.h>
 #include <nlohmann/json.hpp>
-#include <regex>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #ifndef BRIVEL_CLI_PATH
 #error "BRIVEL_CLI_PATH must name the brivel-cli executable"
@@ -59,45 +54,13 @@ TEST_F(CliAccountsTest, StoredControlCharactersPrintEscapedInTextAndAsTheyAreInJ
                                    "b"));
 }
 
-// The desktop application holding an account, played by a child process.
-class ApplicationHolder {
-public:
-    explicit ApplicationHolder(const fs::path& folder) {
-        int ready[2];
-        EXPECT_EQ(::pipe(ready), 0);
-        EXPECT_EQ(::pipe(m_done), 0);
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            auto lock = brivel::app::AccountLock::acquireForApplication(folder, nullptr);
-            char c = lock ? 'y' : 'n';
-            (void)!::write(ready[1], &c, 1);
-            (void)!::read(m_done[0], &c, 1);
-            ::_exit(0);
-        }
-        char c = 0;
-        EXPECT_EQ(::read(ready[0], &c, 1), 1);
-        EXPECT_EQ(c, 'y');
-        ::close(ready[0]);
-        ::close(ready[1]);
-    }
-    ~ApplicationHolder() {
-        char c = 'x';
-        (void)!::write(m_done[1], &c, 1);
-        ::waitpid(m_pid, nullptr, 0);
-        ::close(m_done[0]);
-        ::close(m_done[1]);
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_done[2] = {-1, -1};
-};
-
 TEST_F(CliAccountsTest, AnAccountOpenInTheApplicationRefusesWritersAtOnceAndServesReaders) {
     ASSERT_EQ(cli({"trades", "add", "-a", "B0W1", "--ticker", "KEPT"}).status, 0);
     ASSERT_EQ(cli({"accounts", "backup", "B0W1", (scratch() / "before.zip").string()}).status, 0);
     const auto before = brivel::test::snapshot(support() / "B0W1");
-    ApplicationHolder app(support() / "B0W1");
+    // The desktop application holding the account, played by a child process.
+    brivel::test::LockHolderProcess app(support() / "B0W1",
+                                        brivel::app::AccountLockHolder::Application);
     const std::vector<std::vector<std::string>> writers = {
         {"trades", "add", "-a", "B0W1"},
         {"journal", "add", "-a", "B0W1"},
