@@ -200,20 +200,18 @@ TEST_F(StartUpTest, WhatCrashedRunsLeftBehindGoesAndWhatLivingOnesUseStays) {
     EXPECT_FALSE(fs::exists(support() / (".D4D4.restore-" + uuid)));
 }
 
-TEST(AccountPaths, FolderCodeOfADocumentPath) {
-    EXPECT_EQ(AccountRecord::folderCodeOfDocumentPath("/home/u/x/B0W1/database.brdb"), "B0W1");
-    EXPECT_EQ(AccountRecord::folderCodeOfDocumentPath("B0W1/database.brdb"), "B0W1");
-    EXPECT_EQ(AccountRecord::folderCodeOfDocumentPath("/a/B0W1/other.brdb"), "");
-    EXPECT_EQ(AccountRecord::folderCodeOfDocumentPath("/database.brdb"), "");
-}
-
-TEST(AccountPaths, UsableFolderCodesStayInsideTheSupportFolder) {
+TEST(AccountPaths, FolderCodesComeFromDocumentPathsAndStayInsideTheSupportFolder) {
+    const std::pair<const char*, const char*> documents[] = {
+        {"/home/u/x/B0W1/database.brdb", "B0W1"},
+        {"B0W1/database.brdb", "B0W1"},
+        {"/a/B0W1/other.brdb", ""},
+        {"/database.brdb", ""},
+    };
+    for (const auto& [path, code] : documents)
+        EXPECT_EQ(AccountRecord::folderCodeOfDocumentPath(path), code) << path;
     EXPECT_TRUE(AccountRecord::isUsableFolderCode("B0W1"));
-    EXPECT_FALSE(AccountRecord::isUsableFolderCode(""));
-    EXPECT_FALSE(AccountRecord::isUsableFolderCode("."));
-    EXPECT_FALSE(AccountRecord::isUsableFolderCode(".."));
-    EXPECT_FALSE(AccountRecord::isUsableFolderCode("../B0W1"));
-    EXPECT_FALSE(AccountRecord::isUsableFolderCode("/etc"));
+    for (const char* code : {"", ".", "..", "../B0W1", "/etc"})
+        EXPECT_FALSE(AccountRecord::isUsableFolderCode(code)) << code;
 }
 
 TEST(AccountPaths, TheEnvironmentDecidesEveryPath) {

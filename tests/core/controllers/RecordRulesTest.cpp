@@ -9,6 +9,7 @@
 #include "core/platform/Prompter.h"
 #include "support/BookkeepingFixture.h"
 
+#include <functional>
 #include <gmock/gmock.h>
 #include <regex>
 
@@ -117,21 +118,6 @@ TEST_F(RecordRulesTest, FirstLogGetsOneEmptyBarrierPerIndexInListOrder) {
     EXPECT_EQ(bare->note().size(), 1u);
 }
 
-TEST_F(RecordRulesTest, RenamedIndexStartsWithoutLevels) {
-    indices = {"DOW"};
-    Log* first = newLog();
-    auto* dow = first->priceBarrier().front();
-    dow->setSupportValue(100.0);
-    dow->setResistanceValue(120.0);
-
-    clock.advance(86400.0);
-    indices = {"Dow Jones"};
-    Log* next = newLog();
-    const PriceBarrier* renamed = barrier(next, "Dow Jones");
-    ASSERT_TRUE(renamed);
-    EXPECT_FALSE(renamed->support().has_value());
-}
-
 TEST_F(RecordRulesTest, LevelsComeFromTheLatestDayWhateverTheListOrder) {
     logWithBarriers(Date(2000.0), {{"DOW", 200.0, 210.0}});
     logWithBarriers(Date(1000.0), {{"DOW", 100.0, 110.0}});
@@ -187,46 +173,43 @@ TEST_F(RecordRulesTest, NewNotesAndOrdersAreStampedNowAndJoinTheSelectedRecord) 
 
 // ---- Deletion --------------------------------------------------------------------------------
 
-TEST_F(RecordRulesTest, DeletingALogAsksAndOnlyYesDeletesItWithItsNotesAndBarriers) {
+TEST_F(RecordRulesTest, DeletingALogOrATradeAsksAndOnlyYesDeletesItWithWhatItHolds) {
     indices = {"DOW"};
     Log* log = newLog();
-    Note* note = log->note().front();
-    PriceBarrier* dow = log->priceBarrier().front();
+    Trade* trade = newTrade();
+    Order* order = newOrder(true, 100, 10.0);
+    struct Case {
+        const char* what;
+        store::ManagedObject* record;
+        std::function<void()> remove;
+        std::vector<store::ManagedObject*> held;
+    };
+    const Case cases[] = {
+        {"Log", log, [&] { logAC.remove(); }, {log->note().front(), log->priceBarrier().front()}},
+        {"Trade", trade, [&] { tradeAC.remove(); }, {order, trade->chartImg()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompter = ScriptedPrompter();
+        prompter.queueAnswer(false);
+        c.remove();
+        ASSERT_EQ(prompter.asked().size(), 1u);
+        const auto& asked = prompter.asked().front();
+        EXPECT_EQ(asked.title, "Confirm Deletion");
+        EXPECT_EQ(asked.message,
+                  std::string("Are you sure you want to delete this ") + c.what + "?");
+        EXPECT_EQ(asked.defaultButton, "No");
+        EXPECT_EQ(asked.alternateButton, "Yes");
+        EXPECT_FALSE(c.record->isDeleted());
 
-    prompter.queueAnswer(false);
-    logAC.remove();
-    ASSERT_EQ(prompter.asked().size(), 1u);
-    const auto& asked = prompter.asked().front();
-    EXPECT_EQ(asked.title, "Confirm Deletion");
-    EXPECT_EQ(asked.message, "Are you sure you want to delete this Log?");
-    EXPECT_EQ(asked.defaultButton, "No");
-    EXPECT_EQ(asked.alternateButton, "Yes");
-    EXPECT_FALSE(log->isDeleted());
-    EXPECT_EQ(logAC.arrangedObjects().size(), 1u);
-
-    prompter.queueAnswer(true);
-    logAC.remove();
-    EXPECT_TRUE(log->isDeleted());
-    EXPECT_TRUE(note->isDeleted());
-    EXPECT_TRUE(dow->isDeleted());
+        prompter.queueAnswer(true);
+        c.remove();
+        EXPECT_TRUE(c.record->isDeleted());
+        for (auto* held : c.held)
+            EXPECT_TRUE(held->isDeleted());
+    }
     EXPECT_TRUE(logAC.arrangedObjects().empty());
-}
-
-TEST_F(RecordRulesTest, DeletingATradeAsksAndOnlyYesDeletesIt) {
-    Trade* t = newTrade();
-    newOrder(true, 100, 10.0);
-    prompter.queueAnswer(false);
-    tradeAC.remove();
-    EXPECT_FALSE(t->isDeleted());
-    ASSERT_EQ(prompter.asked().size(), 1u);
-    EXPECT_EQ(prompter.asked().back().message, "Are you sure you want to delete this Trade?");
-    EXPECT_EQ(prompter.asked().back().title, "Confirm Deletion");
-
-    prompter.queueAnswer(true);
-    tradeAC.remove();
-    EXPECT_TRUE(t->isDeleted());
-    EXPECT_TRUE(context->registeredObjects("Order").empty());
-    EXPECT_TRUE(context->registeredObjects("ChartImage").empty());
+    EXPECT_TRUE(tradeAC.arrangedObjects().empty());
 }
 
 TEST_F(RecordRulesTest, NotesOrdersAndBarriersGoWithoutAskingAndNoSelectionAsksNothing) {
