@@ -42,13 +42,6 @@ protected:
     Preferences prefs;
 };
 
-TEST_F(PreferenceListTest, StartsFromTheRegisteredListAndWritesOnlyOnChange) {
-    auto c = controller();
-    ASSERT_EQ(c->arrangedObjects().size(), 2u);
-    EXPECT_EQ(c->arrangedObjects()[1]->valueForKey("strategy").toString(), "Swing");
-    EXPECT_FALSE(prefs.hasUserValue("arrayOfStrategies"));
-}
-
 TEST_F(PreferenceListTest, AddEditAndRemoveEachWriteTheWholeArrayBack) {
     auto c = controller();
     auto* entry = c->newObject();
