@@ -10,6 +10,11 @@ using stats::BreakdownKind;
 using stats::StatsFilter;
 using stats::TradeStatistics;
 
+// Every trade of the account, no strategy names.
+stats::StatisticsResult computeAll(const StatsAccount& a) {
+    return TradeStatistics({}, stats::LocalCalendar(newYork())).compute(*a.context, {});
+}
+
 // A week of five trades in March 2024 (New York):
 //   T1 AAPL Breakout  Mon 10:00 -> Mon 15:00  +190 (100 @ 10 -> 12, 5 + 5 commission)
 //   T2 MSFT Pullback  Mon 10:00 -> Tue 11:00  -110 (50 @ 20 -> 18, 5 + 5)
@@ -191,7 +196,7 @@ TEST(TradeStatistics, NoCountedTradeLeavesRatiosAbsent) {
     auto* open = model::Trade::insertInManagedObjectContext(a.context.get());
     a.addOrder(open, true, 10, 5, a.at(2024, 1, 2, 10));
     a.settle();
-    const auto r = TradeStatistics({}, stats::LocalCalendar(newYork())).compute(*a.context, {});
+    const auto r = computeAll(a);
     const auto& f = r.figures;
     EXPECT_EQ(f.trades, 0u);
     EXPECT_FALSE(f.winRate || f.averageWin || f.averageLoss || f.largestWin || f.largestLoss);
@@ -205,13 +210,10 @@ TEST(TradeStatistics, NoCountedTradeLeavesRatiosAbsent) {
 TEST(TradeStatistics, SingleLossHasNoProfitFactor) {
     StatsAccount a;
     a.result(-40, a.at(2024, 2, 1, 12));
-    const auto f =
-        TradeStatistics({}, stats::LocalCalendar(newYork())).compute(*a.context, {}).figures;
+    const auto f = computeAll(a).figures;
     EXPECT_EQ(f.losses, 1u);
     EXPECT_DOUBLE_EQ(*f.winRate, 0.0);
-    EXPECT_FALSE(f.profitFactor.has_value());
-    EXPECT_FALSE(f.payoffRatio.has_value());
-    EXPECT_FALSE(f.averageWin.has_value());
+    EXPECT_FALSE(f.profitFactor || f.payoffRatio || f.averageWin);
     EXPECT_DOUBLE_EQ(*f.averageLoss, -40);
     EXPECT_DOUBLE_EQ(*f.expectancy, -40);
     // The fall is from the start (no peak date) to the loss.
@@ -230,8 +232,7 @@ TEST(TradeStatistics, DrawdownFollowsANewPeakToADeeperLowAndRunsBreakAtEven) {
         closes.push_back(a.at(2024, 4, 1 + static_cast<int>(i), 12));
         a.result(results[i], closes.back());
     }
-    const auto f =
-        TradeStatistics({}, stats::LocalCalendar(newYork())).compute(*a.context, {}).figures;
+    const auto f = computeAll(a).figures;
     EXPECT_DOUBLE_EQ(f.maxDrawdown->amount, 260);
     EXPECT_EQ(f.maxDrawdown->peakDate, closes[5]);
     EXPECT_EQ(f.maxDrawdown->lowDate, closes[8]);
@@ -248,7 +249,7 @@ TEST(TradeStatistics, TiesOnOneCloseDateGoByTradeIdentifier) {
     auto* first = a.result(-30, close);
     auto* second = a.result(50, close);
     a.result(10, a.at(2024, 5, 1, 15));
-    const auto r = TradeStatistics({}, stats::LocalCalendar(newYork())).compute(*a.context, {});
+    const auto r = computeAll(a);
     ASSERT_EQ(r.equity.size(), 3u);
     EXPECT_EQ(r.equity[1].tradeId, first->objectID());
     EXPECT_EQ(r.equity[2].tradeId, second->objectID());
@@ -267,8 +268,7 @@ TEST(TradeStatistics, FloatingPointDustIsBreakEven) {
         ->setProfitValue(-0.1 - 0.1 - 0.1 + 0.30000000000000004 - 1e-16);
     a.result(0, a.at(2024, 1, 4, 11))->setProfitValue(2.7755575615628914e-17);
     a.result(0.01, a.at(2024, 1, 5, 11));
-    const auto f =
-        TradeStatistics({}, stats::LocalCalendar(newYork())).compute(*a.context, {}).figures;
+    const auto f = computeAll(a).figures;
     EXPECT_EQ(f.breakEven, 2u);
     EXPECT_EQ(f.wins, 1u); // a cent is a win
     EXPECT_EQ(f.losses, 0u);
