@@ -7,10 +7,10 @@
 #include "core/model/AccountStore.h"
 #include "core/model/Entities.h"
 #include "core/model/Trade.h"
+#include "support/SqlFile.h"
 
 #include <functional>
 #include <gmock/gmock.h>
-#include <sqlite3.h>
 #include <thread>
 
 using namespace brivel;
@@ -347,21 +347,8 @@ std::string craftedDatabase(const fs::path& folder, const std::string& chartName
         trade->setChartImg(chart);
         EXPECT_TRUE(context->save(&error)) << error.message();
     }
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    std::string drop;
-    sqlite3_exec(
-        db, "SELECT name FROM sqlite_master WHERE type = 'trigger'",
-        [](void* out, int, char** values, char**) {
-            *static_cast<std::string*>(out) += "DROP TRIGGER \"" + std::string(values[0]) + "\";";
-            return 0;
-        },
-        &drop, nullptr);
-    char* message = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, (drop + sql).c_str(), nullptr, nullptr, &message), SQLITE_OK)
-        << (message ? message : "");
-    sqlite3_free(message);
-    sqlite3_close(db);
+    EXPECT_EQ(brivel::test::dropTriggers(path), "");
+    EXPECT_EQ(brivel::test::execSql(path, sql), "");
     return readFile(path);
 }
 

@@ -4,6 +4,7 @@
 // build, to see them fail).
 #include "AppTestSupport.h"
 #include "support/CliRun.h"
+#include "support/SqlFile.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,7 +12,6 @@
 #include <gmock/gmock.h>
 #include <nlohmann/json.hpp>
 #include <set>
-#include <sqlite3.h>
 #include <thread>
 
 #ifndef BRIVEL_CLI_PATH
@@ -37,45 +37,18 @@ std::string cliPath() {
     return other && *other ? other : BRIVEL_CLI_PATH;
 }
 
-// A database opened read-only for the checks.
-class Inspect {
-public:
-    explicit Inspect(const fs::path& path) {
-        sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr);
-    }
-    ~Inspect() { sqlite3_close_v2(m_db); }
-    Inspect(const Inspect&) = delete;
-    Inspect& operator=(const Inspect&) = delete;
-    std::vector<std::string> column(const std::string& sql) const {
-        std::vector<std::string> out;
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-            return {"prepare failed: " + std::string(sqlite3_errmsg(m_db))};
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            const auto* t = sqlite3_column_text(st, 0);
-            out.emplace_back(t ? reinterpret_cast<const char*>(t) : "NULL");
-        }
-        if (rc != SQLITE_DONE)
-            out.push_back("step failed: " + std::string(sqlite3_errmsg(m_db)));
-        sqlite3_finalize(st);
-        return out;
-    }
-    std::string integrity() const {
-        auto rows = column("PRAGMA integrity_check");
-        return rows.empty() ? "no answer" : rows.front();
-    }
-    // Identifiers that records of two entities share.
-    std::vector<std::string> sharedIdentifiers() const {
-        std::string all;
-        for (const char* t : {"Log", "Note", "PriceBarrier", "Trade", "Order", "ChartImage"})
-            all += (all.empty() ? "" : " UNION ALL ") + std::string("SELECT id FROM \"") + t + "\"";
-        return column("SELECT id FROM (" + all + ") GROUP BY id HAVING count(*) > 1");
-    }
+std::string integrity(const fs::path& database) {
+    return brivel::test::querySqlOne(database, "PRAGMA integrity_check");
+}
 
-private:
-    sqlite3* m_db = nullptr;
-};
+// Identifiers that records of two entities share.
+std::vector<std::string> sharedIdentifiers(const fs::path& database) {
+    std::string all;
+    for (const char* t : {"Log", "Note", "PriceBarrier", "Trade", "Order", "ChartImage"})
+        all += (all.empty() ? "" : " UNION ALL ") + std::string("SELECT id FROM \"") + t + "\"";
+    return brivel::test::querySql(database,
+                                  "SELECT id FROM (" + all + ") GROUP BY id HAVING count(*) > 1");
+}
 
 struct Outcome {
     std::string what; // the command's own description, for the checks
@@ -172,11 +145,10 @@ TEST_F(ConcurrentWritersTest, MixedWritesOfTwoProcessesAreAllKeptWithUniqueIdent
         missing += kept ? 0 : 1;
         EXPECT_TRUE(kept) << o.what << " " << o.id;
     }
-    Inspect db(database());
-    auto sharedIDs = db.sharedIdentifiers();
+    auto sharedIDs = sharedIdentifiers(database());
     EXPECT_TRUE(sharedIDs.empty())
         << sharedIDs.size() << " identifiers shared, first " << sharedIDs.front();
-    EXPECT_EQ(db.integrity(), "ok");
+    EXPECT_EQ(integrity(database()), "ok");
     std::cout << "[ counts ] 2 x " << PerLane << " mixed writes: " << failed << " busy, " << missing
               << " lost, " << sharedIDs.size() << " identifiers shared\n";
 }
@@ -197,7 +169,8 @@ TEST_F(ConcurrentWritersTest, ATickerSetWhileAnOrderIsAddedIsNeverUndone) {
         failed += expectOnlyBusyFailures(outcomes);
         if (outcomes[0].status != 0)
             continue;
-        auto now = Inspect(database()).column("SELECT ticker FROM \"Trade\" WHERE id = " + trade);
+        auto now =
+            brivel::test::querySql(database(), "SELECT ticker FROM \"Trade\" WHERE id = " + trade);
         if (now != std::vector<std::string>{ticker}) {
             ++lost;
             ADD_FAILURE() << "pair " << k << ": the ticker reads "
@@ -281,7 +254,7 @@ TEST_F(ConcurrentWritersTest, EveryBackupTakenWhileNotesAreWrittenHoldsASoundDat
         if (!fs::exists(archive))
             continue; // a backup that reported failure
         ++checked;
-        std::string verdict = Inspect(extracted).integrity();
+        std::string verdict = integrity(extracted);
         if (verdict != "ok") {
             ++unsound;
             ADD_FAILURE() << archive << ": " << verdict;

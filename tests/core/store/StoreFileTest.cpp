@@ -1,10 +1,10 @@
 #include "core/store/SqliteStore.h"
+#include "support/SqlFile.h"
 #include "support/StoreTestSupport.h"
 
 #include <fmt/format.h>
 #include <map>
 #include <random>
-#include <sqlite3.h>
 
 using namespace brivel;
 using namespace brivel::model;
@@ -120,20 +120,10 @@ TEST_F(StoreFile, RollbackDropsUnsavedChanges) {
 
 TEST_F(StoreFile, FileIsMarkedAndKeepsTheDeleteJournal) {
     ctx.reset();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(dbPath.c_str(), &db), SQLITE_OK);
-    auto pragma = [&](const char* sql) {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-        sqlite3_step(st);
-        std::string v = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        sqlite3_finalize(st);
-        return v;
-    };
+    auto pragma = [&](const char* sql) { return test::querySqlOne(dbPath, sql); };
     EXPECT_EQ(pragma("PRAGMA application_id"), std::to_string(store::SqliteStore::ApplicationID));
     EXPECT_EQ(pragma("PRAGMA user_version"), std::to_string(store::SqliteStore::SchemaVersion));
     EXPECT_EQ(pragma("PRAGMA journal_mode"), "delete");
-    sqlite3_close(db);
 }
 
 TEST(StoreFileRefusal, ForeignFilesAreRefusedAndLeftUntouched) {
@@ -144,12 +134,8 @@ TEST(StoreFileRefusal, ForeignFilesAreRefusedAndLeftUntouched) {
         c = static_cast<char>(rng());
 
     auto makeSqlite = [&](const std::string& name, const std::string& sql) {
-        auto p = dir / name;
-        sqlite3* db = nullptr;
-        sqlite3_open(p.c_str(), &db);
-        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        return p;
+        EXPECT_EQ(test::execSql(dir / name, sql), "") << name;
+        return dir / name;
     };
     std::vector<std::filesystem::path> files;
     files.push_back(dir / "random.brdb");

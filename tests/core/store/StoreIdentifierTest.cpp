@@ -2,11 +2,11 @@
 // the file keeps every writer's own changes, refuses a shared identifier by itself, and a file
 // with unusable identifiers is refused before anything is built from it.
 #include "core/store/SqliteStore.h"
+#include "support/SqlFile.h"
 #include "support/StoreTestSupport.h"
 
 #include <fmt/format.h>
 #include <gmock/gmock.h>
-#include <sqlite3.h>
 
 using namespace brivel;
 using namespace brivel::model;
@@ -23,43 +23,8 @@ protected:
         EXPECT_TRUE(c) << e.message();
         return c;
     }
-    void sql(const std::string& text) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(dbPath.c_str(), &db), SQLITE_OK);
-        char* message = nullptr;
-        EXPECT_EQ(sqlite3_exec(db, text.c_str(), nullptr, nullptr, &message), SQLITE_OK)
-            << (message ? message : "");
-        sqlite3_free(message);
-        sqlite3_close(db);
-    }
-    std::string one(const std::string& query) {
-        sqlite3* db = nullptr;
-        sqlite3_open(dbPath.c_str(), &db);
-        std::string out;
-        sqlite3_exec(
-            db, query.c_str(),
-            [](void* o, int, char** v, char**) {
-                *static_cast<std::string*>(o) = v[0] ? v[0] : "NULL";
-                return 0;
-            },
-            &out, nullptr);
-        sqlite3_close(db);
-        return out;
-    }
-    void dropTriggers() {
-        std::string drop;
-        sqlite3* db = nullptr;
-        sqlite3_open(dbPath.c_str(), &db);
-        sqlite3_exec(
-            db, "SELECT name FROM sqlite_master WHERE type = 'trigger'",
-            [](void* o, int, char** v, char**) {
-                *static_cast<std::string*>(o) += "DROP TRIGGER \"" + std::string(v[0]) + "\";";
-                return 0;
-            },
-            &drop, nullptr);
-        sqlite3_close(db);
-        sql(drop);
-    }
+    void sql(const std::string& text) { EXPECT_EQ(test::execSql(dbPath, text), ""); }
+    std::string one(const std::string& query) { return test::querySqlOne(dbPath, query); }
 };
 
 TEST_F(StoreIdentifiers, ASaveWritesOnlyTheColumnsItChanged) {
@@ -104,7 +69,7 @@ TEST_F(StoreIdentifiers, TheFileItselfRefusesAnIdentifierAnotherEntityHolds) {
     // A file of an earlier release has no such guard: its first save adds it.
     other.reset();
     ctx.reset();
-    dropTriggers();
+    EXPECT_EQ(test::dropTriggers(dbPath), "");
     EXPECT_EQ(one("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"), "0");
     ctx = reopen();
     insert<Log>()->setDate(Date(20));
@@ -117,7 +82,7 @@ TEST_F(StoreIdentifiers, FilesWithIdentifiersOutOfBoundsAreRefusedAtOnce) {
     insert<Trade>();
     save();
     ctx.reset();
-    dropTriggers();
+    EXPECT_EQ(test::dropTriggers(dbPath), "");
     struct Case {
         const char* sql;
         const char* undo;
