@@ -122,15 +122,6 @@ TEST_F(ChartImageFileKeeperTest, ClosingTheWindowSettlesEachCase) {
     EXPECT_FALSE(fs::exists(aside()));
 }
 
-TEST_F(ChartImageFileKeeperTest, WithoutAKeeperASavedDeletionRemovesTheFilesAtOnce) {
-    auto [t, pictures] = savedTradeWithPictures();
-    keeper.reset();
-    deleteTrade(t);
-    save();
-    EXPECT_TRUE(pictures.gone());
-    EXPECT_FALSE(fs::exists(dir / "B0W1" / ChartImageFileKeeper::FolderName));
-}
-
 TEST_F(ChartImageFileKeeperTest, RevertingToTheSavedFileSettlesLikeAClose) {
     auto [t, pictures] = savedTradeWithPictures();
     deleteTrade(t);
