@@ -67,7 +67,7 @@ TEST_F(StoreFile, EveryAttributeSurvivesSaveAndReopenAbsentValuesIncluded) {
         ASSERT_TRUE(record) << entity;
         for (const auto& [key, value] : values)
             EXPECT_TRUE(record->valueForKey(key) == value)
-                << entity << "." << key << " reads " << record->valueForKey(key).toString();
+                << entity << "." << key << " reads " << record->valueForKey(key).describe();
     }
     auto* l = static_cast<Log*>(ctx->objectWithID(ids["Log"]));
     auto* t = static_cast<Trade*>(ctx->objectWithID(ids["Trade"]));
