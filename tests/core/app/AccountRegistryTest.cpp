@@ -44,6 +44,7 @@ protected:
     AccountRegistryTest() : prefs(prefsFile()) { StartUp::prepare(prefs); }
 
     json accounts() const { return prefs.arrayForKey("arrayOfAccounts"); }
+    void setAccounts(const char* list) { prefs.setObject(json::parse(list), "arrayOfAccounts"); }
     bool isAccountDatabase(const fs::path& p) const {
         Error error;
         return model::checkAccountStore(p, &error);
@@ -116,7 +117,7 @@ TEST_F(AccountRegistryTest, ANewAccountThatCannotBeMadeAddsNothingAndSaysSo) {
 
 TEST_F(AccountRegistryTest, DeletingAsksFirstAndNoChangesNothing) {
     makeAccount("C3D4", {{"A.png", "img"}});
-    prefs.setObject(json::parse(R"([{"name":"Mine","directory":"C3D4"}])"), "arrayOfAccounts");
+    setAccounts(R"([{"name":"Mine","directory":"C3D4"}])");
     AccountArrayController controller(prefs, prompter, closeDocument);
     controller.setSelectionIndexes({0});
     prompter.queueAnswer(false);
@@ -138,9 +139,8 @@ TEST_F(AccountRegistryTest, DeletingAsksFirstAndNoChangesNothing) {
 TEST_F(AccountRegistryTest, YesClosesTheDocumentThenRemovesTheFolderThenTheRecord) {
     makeAccount("C3D4", {{"A.png", "img"}});
     makeAccount("E5F6");
-    prefs.setObject(json::parse(R"([{"name":"Mine","directory":"C3D4","open":true},
-                                    {"name":"Other","directory":"E5F6"}])"),
-                    "arrayOfAccounts");
+    setAccounts(R"([{"name":"Mine","directory":"C3D4","open":true},
+                                    {"name":"Other","directory":"E5F6"}])");
     AccountArrayController controller(prefs, prompter, [&](const fs::path& p) {
         EXPECT_TRUE(fs::exists(p)) << "closed after its folder went";
         closed.push_back(p);
@@ -156,7 +156,7 @@ TEST_F(AccountRegistryTest, YesClosesTheDocumentThenRemovesTheFolderThenTheRecor
 }
 
 TEST_F(AccountRegistryTest, AnAccountWhoseFolderIsGoneStillLosesItsRecord) {
-    prefs.setObject(json::parse(R"([{"name":"Gone","directory":"C3D4"}])"), "arrayOfAccounts");
+    setAccounts(R"([{"name":"Gone","directory":"C3D4"}])");
     AccountArrayController controller(prefs, prompter, closeDocument);
     controller.setSelectionIndexes({0});
     prompter.queueAnswer(true);
@@ -178,9 +178,8 @@ TEST_F(AccountRegistryTest, NothingSelectedAsksNothingAndChangesNothing) {
 
 TEST_F(AccountRegistryTest, AFolderThatAnotherRecordStillNamesIsKept) {
     makeAccount("C3D4", {{"A.png", "img"}});
-    prefs.setObject(json::parse(R"([{"name":"One","directory":"C3D4"},
-                                    {"name":"Two","directory":"C3D4"}])"),
-                    "arrayOfAccounts");
+    setAccounts(R"([{"name":"One","directory":"C3D4"},
+                                    {"name":"Two","directory":"C3D4"}])");
     AccountArrayController controller(prefs, prompter);
     controller.setSelectionIndexes({0});
     prompter.queueAnswer(true);
@@ -190,9 +189,8 @@ TEST_F(AccountRegistryTest, AFolderThatAnotherRecordStillNamesIsKept) {
 }
 
 TEST_F(AccountRegistryTest, ARecordWithAnUnusableCodeNeverRemovesTheSupportFolder) {
-    prefs.setObject(json::parse(R"([{"name":"Broken","directory":""},
-                                    {"name":"Worse","directory":".."}])"),
-                    "arrayOfAccounts");
+    setAccounts(R"([{"name":"Broken","directory":""},
+                                    {"name":"Worse","directory":".."}])");
     AccountArrayController controller(prefs, prompter, closeDocument);
     for (int i = 0; i < 2; ++i) {
         controller.setSelectionIndexes({0});
@@ -205,9 +203,8 @@ TEST_F(AccountRegistryTest, ARecordWithAnUnusableCodeNeverRemovesTheSupportFolde
 }
 
 TEST_F(AccountRegistryTest, TheTableSelectsOneRowAndTheContextMenuRowReplacesIt) {
-    prefs.setObject(json::parse(R"([{"name":"A","directory":"A1A1"},{"name":"B","directory":"B2B2"},
-                                    {"name":"C","directory":"C3C3"}])"),
-                    "arrayOfAccounts");
+    setAccounts(R"([{"name":"A","directory":"A1A1"},{"name":"B","directory":"B2B2"},
+                                    {"name":"C","directory":"C3C3"}])");
     AccountArrayController controller(prefs, prompter);
     controller.setSelectionIndexes({0, 2});
     EXPECT_EQ(controller.selectionIndexes(), std::vector<std::size_t>{0});

@@ -28,6 +28,11 @@ protected:
         return model::checkAccountStore(p, &error);
     }
     fs::path db(const std::string& code) const { return support() / code / "database.brdb"; }
+    // A file with its folders, as a user or an older release left it.
+    static void put(const fs::path& file, const std::string& text) {
+        fs::create_directories(file.parent_path());
+        writeFile(file, text);
+    }
 };
 
 TEST_F(StartUpTest, AFirstStartMakesTheSupportFolderAndTheDefaultAccountAndOpensIt) {
@@ -44,10 +49,8 @@ TEST_F(StartUpTest, AFirstStartMakesTheSupportFolderAndTheDefaultAccountAndOpens
 }
 
 TEST_F(StartUpTest, TheOlderFolderIsMovedIntoPlaceWithItsAccounts) {
-    fs::create_directories(older() / "C3D4");
-    writeFile(older() / "C3D4" / "database.brdb", "older account");
-    fs::create_directories(older() / "B0W1");
-    writeFile(older() / "B0W1" / "database.brdb", "older default");
+    put(older() / "C3D4" / "database.brdb", "older account");
+    put(older() / "B0W1" / "database.brdb", "older default");
 
     Preferences prefs(prefsFile());
     StartUp::prepare(prefs);
@@ -58,8 +61,7 @@ TEST_F(StartUpTest, TheOlderFolderIsMovedIntoPlaceWithItsAccounts) {
 }
 
 TEST_F(StartUpTest, WithBothFoldersTheOlderOneStaysUntouched) {
-    fs::create_directories(older() / "C3D4");
-    writeFile(older() / "C3D4" / "database.brdb", "older account");
+    put(older() / "C3D4" / "database.brdb", "older account");
     fs::create_directories(support()); // even an empty support folder is never replaced
 
     Preferences prefs(prefsFile());
@@ -70,8 +72,7 @@ TEST_F(StartUpTest, WithBothFoldersTheOlderOneStaysUntouched) {
 }
 
 TEST_F(StartUpTest, TheDefaultFolderWithoutItsDatabaseGetsAFreshOne) {
-    fs::create_directories(support() / "B0W1");
-    writeFile(support() / "B0W1" / "chart.png", "image");
+    put(support() / "B0W1" / "chart.png", "image");
     Preferences prefs(prefsFile());
     StartUp::prepare(prefs);
     EXPECT_TRUE(isAccountDatabase(db("B0W1")));
@@ -79,8 +80,7 @@ TEST_F(StartUpTest, TheDefaultFolderWithoutItsDatabaseGetsAFreshOne) {
 }
 
 TEST_F(StartUpTest, AnExistingDefaultDatabaseIsNeverReplaced) {
-    fs::create_directories(support() / "B0W1");
-    writeFile(db("B0W1"), "the user's data");
+    put(db("B0W1"), "the user's data");
     Preferences prefs(prefsFile());
     StartUp::prepare(prefs);
     StartUp::prepare(prefs); // the CLI may prepare more than once
@@ -120,8 +120,7 @@ TEST_F(StartUpTest, TheDefaultAccountsRecordDeletedMeansItsFolderComesBackButNev
 }
 
 TEST_F(StartUpTest, ACorruptPreferencesFileStillStartsWithTheFactoryAccounts) {
-    fs::create_directories(prefsFile().parent_path());
-    writeFile(prefsFile(), "\x01\x02 not json");
+    put(prefsFile(), "\x01\x02 not json");
     Preferences prefs(prefsFile());
     StartUp::Result result = StartUp::run(prefs);
     EXPECT_THAT(result.accountsToOpen, ElementsAre(db("B0W1")));
@@ -142,13 +141,11 @@ TEST_F(StartUpTest, WhatCrashedRunsLeftBehindGoesAndWhatLivingOnesUseStays) {
     const std::string dead = std::to_string(child), alive = std::to_string(::getpid());
     const std::string uuid = "12345678-1234-4234-8234-123456789012";
     auto folder = [&](const std::string& name) {
-        fs::create_directories(support() / name);
-        writeFile(support() / name / "database.brdb", "copy");
+        put(support() / name / "database.brdb", "copy");
         return support() / name;
     };
     auto file = [&](const fs::path& p) {
-        fs::create_directories(p.parent_path());
-        writeFile(p, "left");
+        put(p, "left");
         return p;
     };
     const std::vector<fs::path> gone = {
