@@ -43,6 +43,9 @@ protected:
             writeFile(file(*name), "png");
         return t;
     }
+    static std::pair<std::string, std::string> namesOf(const Trade* t) {
+        return {*t->chartImg()->entryImg(), *t->chartImg()->exitImg()};
+    }
     fs::path file(const std::string& name) const { return *model::chartImageFile(database, name); }
     bool picturesOnDisk(const std::string& entry, const std::string& exit) const {
         return fs::exists(file(entry)) && fs::exists(file(exit));
@@ -67,8 +70,7 @@ protected:
 TEST_F(ChartImageDeletionTest, UndoneDeletionKeepsThePictures) {
     Trade* t = tradeWithPictures();
     save();
-    const std::string entry = *t->chartImg()->entryImg();
-    const std::string exit = *t->chartImg()->exitImg();
+    const auto [entry, exit] = namesOf(t);
     context->undoManager().endEventGroup();
 
     deleteSelected();
@@ -90,12 +92,9 @@ TEST_F(ChartImageDeletionTest, SavedDeletionRemovesBothPicturesOfThatTradeOnly) 
     Trade* neverSaved = nullptr;
     save();
     neverSaved = tradeWithPictures();
-    const auto names = [](Trade* t) {
-        return std::pair(*t->chartImg()->entryImg(), *t->chartImg()->exitImg());
-    };
-    const auto [keptEntry, keptExit] = names(kept);
-    const auto [doomedEntry, doomedExit] = names(doomed);
-    const auto [newEntry, newExit] = names(neverSaved);
+    const auto [keptEntry, keptExit] = namesOf(kept);
+    const auto [doomedEntry, doomedExit] = namesOf(doomed);
+    const auto [newEntry, newExit] = namesOf(neverSaved);
 
     trades->setSelectedObjects({doomed, neverSaved});
     deleteSelected();
@@ -111,8 +110,7 @@ TEST_F(ChartImageDeletionTest, SavedDeletionRemovesBothPicturesOfThatTradeOnly) 
 TEST_F(ChartImageDeletionTest, DeletionDroppedWithoutSavingKeepsThePictures) {
     Trade* t = tradeWithPictures();
     save();
-    const std::string entry = *t->chartImg()->entryImg();
-    const std::string exit = *t->chartImg()->exitImg();
+    const auto [entry, exit] = namesOf(t);
     deleteSelected();
     ASSERT_TRUE(context->rollback());
     EXPECT_EQ(Trade::fetchNewFetchRequest(context.get()).size(), 1u);
@@ -207,8 +205,7 @@ TEST_F(ChartImageDeletionTest, APictureFinishedLaterIsWrittenOnlyForALiveRecordN
     save();
     context->undoManager().endEventGroup();
     const store::ManagedObject* record = t->chartImg();
-    const std::string entry = *t->chartImg()->entryImg();
-    const std::string exit = *t->chartImg()->exitImg();
+    const auto [entry, exit] = namesOf(t);
     struct Case {
         const char* when;
         std::function<void()> step;
