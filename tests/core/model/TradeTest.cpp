@@ -18,63 +18,45 @@ using model::Trade;
 
 class TradeClosingTest : public BookkeepingTest {};
 
-// A trade's orders and what its re-evaluation makes of them.
+// What a trade's re-evaluation makes of its orders.
 struct ClosingCase {
     const char* what;
-    std::vector<OrderValues> orders;
     bool closed;
     double profit;
     bool hint; // "ShowTradeClosingHint" posted
+    std::vector<OrderValues> orders;
 };
 
 TEST_F(TradeClosingTest, EachPositionMustBalanceByItsExactDescription) {
     constexpr auto max = std::numeric_limits<std::int32_t>::max();
     const std::optional<std::string> none;
+    const OrderValues buyA(true, 100, 10.0, "A"), hugeBuy(true, 1 << 30, 1.0, "A");
+    const OrderValues buyMax(true, max, 1.0, "A"), sellMax(false, max, 2.0, "A");
+    const OrderValues feeBuy(true, 100, 10.0, "A", 5.0), feeSell(false, 100, 12.0, "A", 5.0);
     const ClosingCase cases[] = {
-        {"no orders", {}, false, 0.0, false},
-        {"no counted shares",
-         {{true, 0, 10.0, "A", 1.0}, {false, 0, 12.0, "A"}},
-         false,
-         0.0,
-         false},
-        {"long, net of commissions",
-         {{true, 100, 10.0, "A", 5.0}, {false, 100, 12.0, "A", 5.0}},
-         true,
-         190.0,
-         false},
-        {"short", {{false, 100, 20.0, "S"}, {true, 100, 15.0, "S"}}, true, 500.0, false},
+        {"no orders", false, 0.0, false, {}},
+        {"no shares", false, 0.0, false, {{true, 0, 10.0, "A", 1.0}, {false, 0, 12.0, "A"}}},
+        {"long, net of commissions", true, 190.0, false, {feeBuy, feeSell}},
+        {"short", true, 500.0, false, {{false, 100, 20.0, "S"}, {true, 100, 15.0, "S"}}},
         {"two positions",
+         true,
+         46.0,
+         false,
          {{true, 100, 10.0, "A", 1.0},
           {false, 100, 11.0, "A", 1.0},
           {true, 50, 20.0, "B", 1.0},
-          {false, 50, 19.0, "B", 1.0}},
-         true,
-         46.0,
-         false},
-        {"partial close", {{true, 100, 10.0, "A"}, {false, 60, 12.0, "A"}}, false, 0.0, false},
-        {"case differs", {{true, 100, 10.0, "A"}, {false, 100, 12.0, "a"}}, false, 0.0, true},
-        {"trailing space", {{true, 100, 10.0, "A"}, {false, 100, 12.0, "A "}}, false, 0.0, true},
-        {"absent vs empty", {{true, 100, 10.0, none}, {false, 100, 12.0, ""}}, false, 0.0, true},
-        {"both absent", {{true, 100, 10.0, none}, {false, 100, 12.0, none}}, true, 200.0, false},
+          {false, 50, 19.0, "B", 1.0}}},
+        {"partial close", false, 0.0, false, {buyA, {false, 60, 12.0, "A"}}},
+        {"case differs", false, 0.0, true, {buyA, {false, 100, 12.0, "a"}}},
+        {"trailing space", false, 0.0, true, {buyA, {false, 100, 12.0, "A "}}},
+        {"absent vs empty", false, 0.0, true, {{true, 100, 10.0, none}, {false, 100, 12.0, ""}}},
+        {"both absent", true, 200.0, false, {{true, 100, 10.0, none}, {false, 100, 12.0, none}}},
         // 4 x 2^30 shares are 2^32: wrapped to 32 bits that would read as balanced.
-        {"no wrap-around",
-         {{true, 1 << 30, 1.0, "A"},
-          {true, 1 << 30, 1.0, "A"},
-          {true, 1 << 30, 1.0, "A"},
-          {true, 1 << 30, 1.0, "A"}},
-         false,
-         0.0,
-         false},
-        {"largest counts",
-         {{true, max, 1.0, "A"},
-          {true, max, 1.0, "A"},
-          {false, max, 2.0, "A"},
-          {false, max, 2.0, "A"}},
-         true,
-         2.0 * max,
-         false},
+        {"no wrap-around", false, 0.0, false, {hugeBuy, hugeBuy, hugeBuy, hugeBuy}},
+        {"largest counts", true, 2.0 * max, false, {buyMax, buyMax, sellMax, sellMax}},
     };
     for (const ClosingCase& c : cases) {
+        SCOPED_TRACE(c.what);
         Trade* t = newTrade();
         // Stale values from before: the re-evaluation must replace them.
         t->setIsClosedValue(true);
@@ -83,11 +65,11 @@ TEST_F(TradeClosingTest, EachPositionMustBalanceByItsExactDescription) {
             addOrder(t, o);
         t->orderDidChange();
         settle();
-        EXPECT_EQ(t->isClosed(), std::optional<bool>(c.closed)) << c.what;
-        EXPECT_EQ(t->profit().has_value(), true) << c.what;
-        EXPECT_DOUBLE_EQ(t->profitValue(), c.profit) << c.what;
-        EXPECT_EQ(hints.countFor(t) > 0, c.hint) << c.what;
-        EXPECT_FALSE(t->buyToOpen().has_value()) << c.what << ": the opening side plays no part";
+        EXPECT_EQ(t->isClosed(), std::optional<bool>(c.closed));
+        EXPECT_EQ(t->profit().has_value(), true);
+        EXPECT_DOUBLE_EQ(t->profitValue(), c.profit);
+        EXPECT_EQ(hints.countFor(t) > 0, c.hint);
+        EXPECT_FALSE(t->buyToOpen().has_value()) << "the opening side plays no part";
     }
 }
 
