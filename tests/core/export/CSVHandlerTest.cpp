@@ -83,6 +83,10 @@ TEST_F(CSVHandlerTest, OneLinePerOrderNumberedInDateOrderWithCurrencyAndStrategy
     order(first, t0 + 120, "A", false, 100, 1234.5, 1);
     order(first, t0, "A", true, 100, 1000.25, 0.1);
     order(first, t0 + 60, "B", true, 0, 0);
+    // No strategy stored is position zero, as in the reports.
+    auto* unset = Trade::insertInManagedObjectContext(&ctx);
+    unset->setDate(Date(t0 + 86400 * 3));
+    order(unset, t0 + 86400 * 3, "A", true, 1, 1);
 
     auto text = exportTrades(exporting::CSVHandler(twoStrategies));
     EXPECT_EQ(text, std::string(TradeHeader) +
@@ -91,21 +95,12 @@ TEST_F(CSVHandlerTest, OneLinePerOrderNumberedInDateOrderWithCurrencyAndStrategy
                         "1,2024-03-04 09:31:00 -0500,AAPL,B,Buy,0,$0.00,,,\"Pullback, long\"\n"
                         "1,2024-03-04 09:32:00 -0500,AAPL,A,Sell,100,\"$1,234.50\",$1.00,,"
                         "\"Pullback, long\"\n"
-                        "3,2024-03-06 09:30:00 -0500,MSFT,\"#1 short\",Sell,10,$400.00,,,\n");
+                        "3,2024-03-06 09:30:00 -0500,MSFT,\"#1 short\",Sell,10,$400.00,,,\n"
+                        "4,2024-03-07 09:30:00 -0500,,A,Buy,1,$1.00,,,Breakout\n");
 
     // Without a strategy list every Strategy field is empty.
     auto plain = exportTrades(exporting::CSVHandler());
     EXPECT_NE(plain.find("\"$1,234.50\",$1.00,,\n"), std::string::npos);
-}
-
-TEST_F(CSVHandlerTest, ATradeWithNoStrategyStoredIsAtPositionZeroAsInTheReports) {
-    auto* t = Trade::insertInManagedObjectContext(&ctx);
-    t->setTicker(std::string("AAPL"));
-    t->setDate(Date(1709562600));
-    order(t, 1709562600, "A", true, 1, 1);
-    const std::string text = exportTrades(exporting::CSVHandler(twoStrategies));
-    EXPECT_EQ(text.substr(text.find('\n') + 1),
-              "1,2024-03-04 09:30:00 -0500,AAPL,A,Buy,1,$1.00,,,Breakout\n");
 }
 
 TEST_F(CSVHandlerTest, JournalLinesPerNoteWithFlagsAndQuotedComments) {
