@@ -52,6 +52,7 @@ LockHolderProcess::LockHolderProcess(const fs::path& folder, app::AccountLockHol
         char c = lock ? 'y' : 'n';
         (void)!::write(ready[1], &c, 1);
         (void)!::read(m_go[0], &c, 1); // until told, or the parent ends
+        lock.reset();                  // an orderly release, unlike kill()
         ::_exit(0);
     }
     char c = 0;
