@@ -224,6 +224,7 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
     for (const auto* r : fks)
         fkIndex.push_back(static_cast<std::size_t>(e.relationshipIndex(r->name)));
     sqlite3_stmt* s = st.handle();
+    const std::size_t before = out.records.size();
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         auto record = e.factory();
@@ -243,6 +244,9 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
         out.failure = db.lastMessage();
         return false;
     }
+    if (out.perEntity.size() <= e.index)
+        out.perEntity.resize(e.index + 1, 0);
+    out.perEntity[e.index] += out.records.size() - before;
     return true;
 }
 
@@ -253,6 +257,13 @@ void StoreLoader::adoptAll(ObjectContext& context, std::vector<ManagedObject*>& 
     byID.assign(static_cast<std::size_t>(m_largestID) + 1, nullptr);
     context.m_owned.reserve(context.m_owned.size() + m_here.records.size() +
                             m_there.records.size());
+    // The lists of live records by entity grow once rather than by doubling.
+    std::vector<std::size_t> perEntity(context.m_live.size(), 0);
+    for (auto* part : {&m_here, &m_there})
+        for (std::size_t i = 0; i < part->perEntity.size() && i < perEntity.size(); ++i)
+            perEntity[i] += part->perEntity[i];
+    for (std::size_t i = 0; i < perEntity.size(); ++i)
+        context.m_live[i].reserve(context.m_live[i].size() + perEntity[i]);
     for (auto* part : {&m_here, &m_there}) {
         for (auto& r : part->records) {
             if (r->m_id > 0)

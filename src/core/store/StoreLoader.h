@@ -70,6 +70,8 @@ private:
     struct LoadedRows {
         std::vector<std::unique_ptr<ManagedObject>> records;
         std::vector<PendingLink> links;
+        // Records read, by entity index.
+        std::vector<std::size_t> perEntity;
         std::string failure;
         // Short texts (tickers, descriptions, index names) repeat across hundreds of thousands
         // of records: one copy of each is shared.
