@@ -187,11 +187,17 @@ bool StoreLoader::readInParallel(const Part& mine, const Part& theirs) {
 // The row counts are known: the lists are sized once rather than regrown (and first-touched)
 // step by step, and by the calling thread, whose heap is prepared for large accounts.
 void StoreLoader::reserve(const Part& part, LoadedRows& out) {
-    out.records.reserve(static_cast<std::size_t>(part.rows));
-    std::size_t links = 0;
-    for (const auto& slice : part.slices)
-        links += static_cast<std::size_t>(slice.rows) *
-                 SqliteStore::storedForeignKeys(*slice.entity).size();
+    std::size_t records = 0, links = 0;
+    for (const auto& slice : part.slices) {
+        // A range's rows are an estimate: room for more costs nothing until it is written,
+        // while a list regrown would copy (and first-touch) everything again.
+        auto rows = static_cast<std::size_t>(slice.rows);
+        if (slice.firstID || slice.lastID)
+            rows += rows / 4 + 1024;
+        records += rows;
+        links += rows * SqliteStore::storedForeignKeys(*slice.entity).size();
+    }
+    out.records.reserve(records);
     out.links.reserve(links);
 }
 
@@ -238,6 +244,7 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
         for (std::size_t f = 0; f < fks.size(); ++f, ++col)
             if (sqlite3_column_type(s, col) != SQLITE_NULL)
                 out.links.push_back({o, fkIndex[f], sqlite3_column_int64(s, col)});
+        out.largestID = std::max(out.largestID, o->m_id);
         out.records.push_back(std::move(record));
     }
     if (rc != SQLITE_DONE) {
@@ -251,9 +258,7 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
 }
 
 void StoreLoader::adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID) {
-    for (auto* part : {&m_here, &m_there})
-        for (auto& r : part->records)
-            m_largestID = std::max(m_largestID, r->m_id);
+    m_largestID = std::max(m_here.largestID, m_there.largestID);
     byID.assign(static_cast<std::size_t>(m_largestID) + 1, nullptr);
     context.m_owned.reserve(context.m_owned.size() + m_here.records.size() +
                             m_there.records.size());

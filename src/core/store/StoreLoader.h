@@ -72,6 +72,7 @@ private:
         std::vector<PendingLink> links;
         // Records read, by entity index.
         std::vector<std::size_t> perEntity;
+        ObjectID largestID = 0;
         std::string failure;
         // Short texts (tickers, descriptions, index names) repeat across hundreds of thousands
         // of records: one copy of each is shared.
