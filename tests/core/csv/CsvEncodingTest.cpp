@@ -46,22 +46,18 @@ Detected detect(const std::string& bytes, std::size_t chunkSize = CsvParser::kDe
     return out;
 }
 
-std::string utf16le(std::u16string_view text) {
+std::string utf16(std::u16string_view text, bool littleEndian) {
     std::string out;
-    for (char16_t u : text) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
-    }
+    for (char16_t u : text)
+        for (int i = 0; i < 2; ++i)
+            out += static_cast<char>(u >> (8 * (littleEndian ? i : 1 - i)));
     return out;
 }
-
+std::string utf16le(std::u16string_view text) {
+    return utf16(text, true);
+}
 std::string utf16be(std::u16string_view text) {
-    std::string out;
-    for (char16_t u : text) {
-        out += static_cast<char>(u >> 8);
-        out += static_cast<char>(u & 0xFF);
-    }
-    return out;
+    return utf16(text, false);
 }
 
 std::string utf32(std::u32string_view text, bool littleEndian) {
