@@ -106,19 +106,13 @@ TEST_F(ReportQueryTest, TickerIgnoresCaseAndDiacriticsWithWildcards) {
     EXPECT_EQ(query("*", ReportType::NotesReport, day1, day1).size(), 7u);
 }
 
-TEST_F(ReportQueryTest, EmptyTickerTakesEveryNoteIncludingThoseWithoutTicker) {
-    auto* log = addLog(day1);
-    addNote(log, day1, "AAPL", "a");
-    addNote(log, day1, std::nullopt, "none");
-    addNote(log, day1, "", "empty");
-    EXPECT_EQ(query("", ReportType::NotesReport, day1, day1).size(), 3u);
-}
-
-TEST_F(ReportQueryTest, TickerIsIgnoredByJournalAndFlaggedReports) {
+TEST_F(ReportQueryTest, EmptyTickerTakesEveryNoteAndJournalAndFlaggedIgnoreTheTicker) {
     auto* log = addLog(day1);
     addNote(log, day1, "AAPL", "a", true);
     addNote(log, day1, "MSFT", "m", true);
-    addNote(log, day1, "IBM", "i", false);
+    addNote(log, day1, std::nullopt, "none");
+    addNote(log, day1, "", "empty");
+    EXPECT_EQ(query("", ReportType::NotesReport, day1, day1).size(), 4u);
     EXPECT_EQ(query("AAPL", ReportType::FlaggedNotesReport, day1, day1).size(), 2u);
     EXPECT_EQ(query("NOTHING", ReportType::JournalReport, day1, day1).size(), 1u);
 }

@@ -118,12 +118,10 @@ TEST_F(TradeReportTest, SharesPrintWithoutGroupingAndOrdersByDate) {
     EXPECT_EQ(all[5], "Bought 10000 a @ $.50");
     EXPECT_EQ(all[6], "Bought 2000 b @ $1.00");
     EXPECT_EQ(all[7], "Sold 12000 c @ $1,234.50");
-}
-
-TEST_F(TradeReportTest, OneOrderShowsItsDateTwice) {
-    auto* trade = addTrade("X", localTime(2024, 3, 4));
-    addOrder(trade, localTime(2024, 3, 5, 10), true, 1, "a", 1);
-    EXPECT_EQ(lines(report({trade}, ReportType::TradesReport))[2], "3/5/24 - 3/5/24");
+    // One order shows its date twice.
+    auto* single = addTrade("Y", localTime(2024, 3, 4));
+    addOrder(single, localTime(2024, 3, 5, 10), true, 1, "a", 1);
+    EXPECT_EQ(lines(report({single}, ReportType::TradesReport))[2], "3/5/24 - 3/5/24");
 }
 
 TEST_F(TradeReportTest, TradeWithoutOrdersShowsItsOwnDateAndNoCommissions) {
@@ -258,13 +256,6 @@ TEST_F(TradeDetailsTest, TradeWithoutTickerTakesEveryNoteOfTheWindow) {
                          "3/6/24, 12:00" + NNBSP + "AM: MSFT - m",
                          "3/6/24, 1:00" + NNBSP +
                              "AM: !!! MISSING TICKER !!! - !!! MISSING COMMENT !!!"}));
-}
-
-TEST_F(TradeDetailsTest, NoNotesNoChartStillEndsTheBlock) {
-    auto runs = runsOf(report({trade}, ReportType::TradeDetailsReport));
-    ASSERT_GE(runs.size(), 2u);
-    EXPECT_EQ(runs[runs.size() - 2], std::make_pair(std::string("\n"), TextStyle::Date));
-    EXPECT_EQ(runs.back(), std::make_pair(std::string("\n\n"), TextStyle::Date));
 }
 
 TEST_F(TradeDetailsTest, TradeWithoutOrdersTakesItsOwnDateAsTheEntry) {
