@@ -91,7 +91,8 @@ private slots:
         QCOMPARE(dialog.summary()->tradesClosed, std::size_t(1));
         QCOMPARE(dialog.summary()->netProfit, 198.0);
         QCOMPARE(m_account->prompter.asked().size(), std::size_t(1));
-        QCOMPARE(QString::fromStdString(m_account->prompter.asked()[0].title), QString("Import Complete"));
+        QCOMPARE(QString::fromStdString(m_account->prompter.asked()[0].title),
+                 QString("Import Complete"));
         QVERIFY(QString::fromStdString(m_account->prompter.asked()[0].message).contains("198.00"));
 
         m_account->context().undoManager().undo();
