@@ -111,9 +111,7 @@ TEST(CsvWriterFormat, ValuesAreWrittenInTheirTextForm) {
 }
 
 TEST(CsvWriterFormat, IllFormedUtf8BecomesReplacementCharacters) {
-    EXPECT_EQ(fieldAsWritten("a\xFF"
-                             "b"),
-              "a\uFFFDb");
+    EXPECT_EQ(fieldAsWritten(std::string("a\xFF") + "b"), "a\uFFFDb");
     EXPECT_EQ(fieldAsWritten("\xC3,"), "\"\uFFFD,\"");
 }
 
