@@ -108,19 +108,16 @@ TEST_F(ImportCommandsTest, TheTradeExportComesBackIdentical) {
 
 TEST_F(ImportCommandsTest, UsageErrorsExitWithTwoAndFailuresWithOne) {
     writeFile(temp / "fills.csv", Fills);
-    EXPECT_EQ(
-        cli({"import", "trades", "-a", "B0W1", (temp / "fills.csv").string(), "--map", "price"})
-            .status,
-        2);
-    EXPECT_EQ(
-        cli({"import", "trades", "-a", "B0W1", (temp / "fills.csv").string(), "--format", "xls"})
-            .status,
-        2);
-    CliRun missing = cli({"import", "trades", "-a", "B0W1", (temp / "none.csv").string()});
+    auto run = [&](const std::string& file, std::vector<std::string> extra = {}) {
+        extra.insert(extra.begin(), {"import", "trades", "-a", "B0W1", (temp / file).string()});
+        return cli(extra);
+    };
+    EXPECT_EQ(run("fills.csv", {"--map", "price"}).status, 2);
+    EXPECT_EQ(run("fills.csv", {"--format", "xls"}).status, 2);
+    CliRun missing = run("none.csv");
     EXPECT_EQ(missing.status, 1);
     EXPECT_THAT(missing.err, HasSubstr("cannot read"));
-    CliRun unknown = cli(
-        {"import", "trades", "-a", "B0W1", (temp / "fills.csv").string(), "--map", "prize=Price"});
+    CliRun unknown = run("fills.csv", {"--map", "prize=Price"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_THAT(unknown.err, HasSubstr("no field \"prize\""));
 }
