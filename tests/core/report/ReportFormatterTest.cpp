@@ -21,15 +21,13 @@ protected:
 
 // --- the five formatters -------------------------------------------------------------------
 
-TEST_F(ReportFormatterTest, NumberFormatterGroupsThousandsAndRoundsToWholeNumbers) {
+TEST_F(ReportFormatterTest, NumberFormattersGroupThousandsAndRound) {
     EXPECT_EQ(formatter.numberFormatter(1000000), "1,000,000");
     EXPECT_EQ(formatter.numberFormatter(0), "0");
     EXPECT_EQ(formatter.numberFormatter(1234.4), "1,234");
     EXPECT_EQ(formatter.numberFormatter(1234.6), "1,235");
     EXPECT_EQ(formatter.numberFormatter(-4321), "-4,321");
-}
-
-TEST_F(ReportFormatterTest, DecimalFormatterForcesTwoFractionDigitsAndNoIntegerDigit) {
+    // The decimal formatter: two fraction digits, and no integer digit below 1.
     EXPECT_EQ(formatter.decimalNumberFormatter(0.3), ".30");
     EXPECT_EQ(formatter.decimalNumberFormatter(0), ".00");
     EXPECT_EQ(formatter.decimalNumberFormatter(-12.5), "-12.50");
