@@ -70,8 +70,7 @@ void removeImageFile(const std::filesystem::path& databasePath, const std::strin
 
 } // namespace
 
-Trade::Trade(const store::EntityDescription& e)
-    : TradeBase(e), m_liveness(std::make_shared<char>()) {}
+Trade::Trade(const store::EntityDescription& e) : TradeBase(e) {}
 
 Trade::~Trade() = default;
 
@@ -186,6 +185,9 @@ template <class F> void Trade::scheduleGuarded(F step) {
     store::ObjectContext* context = managedObjectContext();
     if (!context)
         return;
+    // Made at the first re-evaluation: a loaded account holds a hundred thousand trades.
+    if (!m_liveness)
+        m_liveness = std::make_shared<char>();
     std::weak_ptr<Trade> self(std::shared_ptr<Trade>(m_liveness, this));
     context->scheduler().schedule(ReevaluationDelay, [self, step] {
         std::shared_ptr<Trade> trade = self.lock();

@@ -82,9 +82,10 @@ private:
     std::vector<OrderShareBalance> m_orderDescList;
     // The chart image names noted when the trade was last about to be deleted.
     std::vector<std::string> m_imageNamesOnDeletion;
-    // Lives exactly as long as the trade: a scheduled re-evaluation holds it weakly, so one that
-    // comes due after the records were released (context closed or rolled back, with a scheduler
-    // that outlives the context) finds it expired and does nothing.
+    // Made at the first re-evaluation, then lives exactly as long as the trade: a scheduled
+    // re-evaluation holds it weakly, so one that comes due after the records were released
+    // (context closed or rolled back, with a scheduler that outlives the context) finds it
+    // expired and does nothing.
     std::shared_ptr<char> m_liveness;
 };
 
