@@ -20,14 +20,15 @@ protected:
         std::string trade = ok({"trades", "add", "-a", "B0W1", "--ticker", "AAPL", "--strategy",
                                 "0", "--date", "2024-03-01T09:30"})
                                 .id();
-        ok({"orders",  "add",      "-a",           "B0W1",     "--trade",
-            trade,     "--side",   "buy",          "--shares", "100",
-            "--price", "10",       "--commission", "5",        "--desc",
-            "A",       "--reason", "breakout",     "--date",   "2024-03-01T09:31"});
-        std::string sell = ok({"orders", "add", "-a", "B0W1", "--trade", trade, "--side", "sell",
-                               "--shares", "100", "--price", "12", "--commission", "5", "--desc",
-                               "A", "--date", "2024-03-04T15:00:00Z"})
-                               .id();
+        auto order = [&](std::vector<std::string> args) {
+            args.insert(args.begin(), {"orders", "add", "-a", "B0W1", "--trade", trade, "--shares",
+                                       "100", "--commission", "5", "--desc", "A"});
+            return ok(args).id();
+        };
+        order({"--side", "buy", "--price", "10", "--reason", "breakout", "--date",
+               "2024-03-01T09:31"});
+        std::string sell =
+            order({"--side", "sell", "--price", "12", "--date", "2024-03-04T15:00:00Z"});
         if (sellId)
             *sellId = sell;
         return trade;

@@ -19,10 +19,10 @@ protected:
         std::string trade = ok({"trades", "add", "-a", "B0W1", "--ticker", "AAPL", "--strategy",
                                 "0", "--date", "2024-03-04T09:50"})
                                 .id();
-        ok({"orders", "add", "-a", "B0W1", "--trade", trade, "--side", "buy", "--shares", "100",
-            "--price", "10", "--desc", "A", "--commission", "5", "--date", "2024-03-04T09:50"});
-        ok({"orders", "add", "-a", "B0W1", "--trade", trade, "--side", "sell", "--shares", "100",
-            "--price", "12", "--desc", "A", "--commission", "5", "--date", "2024-03-04T15:00"});
+        for (const auto& [side, price, date] : {std::tuple{"buy", "10", "2024-03-04T09:50"},
+                                                std::tuple{"sell", "12", "2024-03-04T15:00"}})
+            ok({"orders", "add", "-a", "B0W1", "--trade", trade, "--side", side, "--shares", "100",
+                "--price", price, "--desc", "A", "--commission", "5", "--date", date});
     }
 };
 

@@ -16,64 +16,61 @@ using namespace brivel;
 class ArrayControllerModelTest : public QObject {
     Q_OBJECT
 private slots:
-    void followsInsertsEditsAndRemovalsOfTheController();
-    void editsGoThroughTheRecordAndUndo();
+    void followsInsertsEditsAndRemovalsOfTheController() {
+        store::ObjectContext ctx(model::accountModel());
+        controllers::ArrayController trades(
+            std::make_unique<controllers::EntityContentSource>(ctx, "Trade"));
+        trades.setSortDescriptors({{"ticker", true}});
+        gui::ArrayControllerModel m(
+            trades, {{"Ticker", "ticker", {}, true}, {"Profit", "profit", {}, false}});
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy inserted(&m, &QAbstractItemModel::rowsInserted);
+        QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
+
+        auto* b = model::Trade::insertInManagedObjectContext(&ctx);
+        b->setTicker(std::string("MSFT"));
+        auto* a = model::Trade::insertInManagedObjectContext(&ctx);
+        a->setTicker(std::string("AAPL"));
+        QCOMPARE(inserted.count(), 2);
+        QCOMPARE(m.rowCount(), 2);
+        QVERIFY(changed.count() >= 2);
+        trades.rearrangeObjects();
+        QCOMPARE(m.index(0, 0).data().toString(), QStringLiteral("AAPL"));
+        a->setProfitValue(-12.5);
+        QCOMPARE(m.index(0, 1).data(gui::ArrayControllerModel::SortRole).toDouble(), -12.5);
+        QCOMPARE(m.flags(m.index(0, 1)) & Qt::ItemIsEditable, Qt::ItemFlags());
+
+        trades.setSelectedObjects({a});
+        trades.remove();
+        QCOMPARE(m.rowCount(), 1);
+        QCOMPARE(m.index(0, 0).data().toString(), QStringLiteral("MSFT"));
+        ctx.undoManager().endEventGroup();
+        QVERIFY(ctx.rollback());
+        QCOMPARE(m.rowCount(), 0);
+    }
+
+    void editsGoThroughTheRecordAndUndo() {
+        store::ObjectContext ctx(model::accountModel());
+        controllers::ArrayController orders(
+            std::make_unique<controllers::EntityContentSource>(ctx, "Order"));
+        gui::ArrayControllerModel m(
+            orders, {{"Shares", "numShares", {}, true}, {"Reason", "reason", {}, true}});
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        auto* o = model::Order::insertInManagedObjectContext(&ctx);
+        o->setNumSharesValue(100);
+        ctx.undoManager().endEventGroup();
+        QVERIFY(m.setData(m.index(0, 0), QStringLiteral("250"), Qt::EditRole));
+        QVERIFY(m.setData(m.index(0, 1), QStringLiteral("breakout <b>"), Qt::EditRole));
+        QCOMPARE(o->numSharesValue(), 250);
+        QCOMPARE(QString::fromStdString(*o->reason()), QStringLiteral("breakout <b>"));
+        // Text that is not a number leaves the number as it was.
+        QVERIFY(m.setData(m.index(0, 0), QStringLiteral("lots"), Qt::EditRole));
+        QCOMPARE(o->numSharesValue(), 250);
+        ctx.undoManager().undo();
+        QCOMPARE(o->numSharesValue(), 100);
+        QVERIFY(!o->reason().has_value());
+    }
 };
-
-void ArrayControllerModelTest::followsInsertsEditsAndRemovalsOfTheController() {
-    store::ObjectContext ctx(model::accountModel());
-    controllers::ArrayController trades(
-        std::make_unique<controllers::EntityContentSource>(ctx, "Trade"));
-    trades.setSortDescriptors({{"ticker", true}});
-    gui::ArrayControllerModel m(trades,
-                                {{"Ticker", "ticker", {}, true}, {"Profit", "profit", {}, false}});
-    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QSignalSpy inserted(&m, &QAbstractItemModel::rowsInserted);
-    QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
-
-    auto* b = model::Trade::insertInManagedObjectContext(&ctx);
-    b->setTicker(std::string("MSFT"));
-    auto* a = model::Trade::insertInManagedObjectContext(&ctx);
-    a->setTicker(std::string("AAPL"));
-    QCOMPARE(inserted.count(), 2);
-    QCOMPARE(m.rowCount(), 2);
-    QVERIFY(changed.count() >= 2);
-    trades.rearrangeObjects();
-    QCOMPARE(m.index(0, 0).data().toString(), QStringLiteral("AAPL"));
-    a->setProfitValue(-12.5);
-    QCOMPARE(m.index(0, 1).data(gui::ArrayControllerModel::SortRole).toDouble(), -12.5);
-    QCOMPARE(m.flags(m.index(0, 1)) & Qt::ItemIsEditable, Qt::ItemFlags());
-
-    trades.setSelectedObjects({a});
-    trades.remove();
-    QCOMPARE(m.rowCount(), 1);
-    QCOMPARE(m.index(0, 0).data().toString(), QStringLiteral("MSFT"));
-    ctx.undoManager().endEventGroup();
-    QVERIFY(ctx.rollback());
-    QCOMPARE(m.rowCount(), 0);
-}
-
-void ArrayControllerModelTest::editsGoThroughTheRecordAndUndo() {
-    store::ObjectContext ctx(model::accountModel());
-    controllers::ArrayController orders(
-        std::make_unique<controllers::EntityContentSource>(ctx, "Order"));
-    gui::ArrayControllerModel m(
-        orders, {{"Shares", "numShares", {}, true}, {"Reason", "reason", {}, true}});
-    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    auto* o = model::Order::insertInManagedObjectContext(&ctx);
-    o->setNumSharesValue(100);
-    ctx.undoManager().endEventGroup();
-    QVERIFY(m.setData(m.index(0, 0), QStringLiteral("250"), Qt::EditRole));
-    QVERIFY(m.setData(m.index(0, 1), QStringLiteral("breakout <b>"), Qt::EditRole));
-    QCOMPARE(o->numSharesValue(), 250);
-    QCOMPARE(QString::fromStdString(*o->reason()), QStringLiteral("breakout <b>"));
-    // Text that is not a number leaves the number as it was.
-    QVERIFY(m.setData(m.index(0, 0), QStringLiteral("lots"), Qt::EditRole));
-    QCOMPARE(o->numSharesValue(), 250);
-    ctx.undoManager().undo();
-    QCOMPARE(o->numSharesValue(), 100);
-    QVERIFY(!o->reason().has_value());
-}
 
 QTEST_MAIN(ArrayControllerModelTest)
 #include "ArrayControllerModelTest.moc"

@@ -70,8 +70,7 @@ void removeImageFile(const std::filesystem::path& databasePath, const std::strin
 
 } // namespace
 
-Trade::Trade(const store::EntityDescription& e)
-    : TradeBase(e), m_liveness(std::make_shared<char>()) {}
+Trade::Trade(const store::EntityDescription& e) : TradeBase(e) {}
 
 Trade::~Trade() = default;
 
@@ -186,6 +185,9 @@ template <class F> void Trade::scheduleGuarded(F step) {
     store::ObjectContext* context = managedObjectContext();
     if (!context)
         return;
+    // Made at the first re-evaluation: a loaded account holds a hundred thousand trades.
+    if (!m_liveness)
+        m_liveness = std::make_shared<char>();
     std::weak_ptr<Trade> self(std::shared_ptr<Trade>(m_liveness, this));
     context->scheduler().schedule(ReevaluationDelay, [self, step] {
         std::shared_ptr<Trade> trade = self.lock();
@@ -271,20 +273,39 @@ void Trade::descListUpdate() {
     rebuildDescList(false);
 }
 
-void Trade::rebuildDescList(bool keepDateWithoutOrders) {
-    std::vector<OrderShareBalance> list;
+void Trade::rebuildDescList(bool loaded) {
     std::optional<Date> earliest;
     for (const Order* o : order()) {
-        balanceForKey(list, o->desc());
         // An order without a date takes no part in the trade's date.
         if (auto d = o->date(); d && (!earliest || *d < *earliest))
             earliest = d;
     }
     DerivedChanges derived(owningContext());
-    const bool hasOrders = !order().empty();
-    setOrderDescList(std::move(list));
-    if (hasOrders || !keepDateWithoutOrders)
+    if (loaded) {
+        // Nobody observes a record that is being loaded, and few lists are ever shown: built
+        // when first asked for.
+        m_orderDescList.clear();
+        m_orderDescListPending = true;
+    } else {
+        setOrderDescList(descListOf(order()));
+    }
+    if (!order().empty() || !loaded)
         setDate(earliest);
+}
+
+std::vector<OrderShareBalance> Trade::descListOf(const std::vector<Order*>& orders) {
+    std::vector<OrderShareBalance> list;
+    for (const Order* o : orders)
+        balanceForKey(list, o->desc());
+    return list;
+}
+
+const std::vector<OrderShareBalance>& Trade::orderDescList() const {
+    if (m_orderDescListPending) {
+        m_orderDescList = descListOf(order());
+        m_orderDescListPending = false;
+    }
+    return m_orderDescList;
 }
 
 void Trade::setObservedOrders(std::vector<Order*> orders) {
@@ -294,6 +315,7 @@ void Trade::setObservedOrders(std::vector<Order*> orders) {
 
 void Trade::setOrderDescList(std::vector<OrderShareBalance> list) {
     m_orderDescList = std::move(list);
+    m_orderDescListPending = false;
     didChangeValueForKey("orderDescList");
 }
 

@@ -67,7 +67,7 @@ public:
     const std::vector<Order*>& observedOrders() const { return m_observedOrders; }
     void setObservedOrders(std::vector<Order*> orders);
     // One balance per distinct description (shares left at 0), in no particular order.
-    const std::vector<OrderShareBalance>& orderDescList() const { return m_orderDescList; }
+    const std::vector<OrderShareBalance>& orderDescList() const;
     void setOrderDescList(std::vector<OrderShareBalance> list);
 
 private:
@@ -75,16 +75,20 @@ private:
     void startObservingOwnOrders(bool loaded);
     // descListUpdate. A trade loaded without orders keeps its stored date: no order moved it,
     // and losing it would drop the trade from the reports and the export at the next save.
-    void rebuildDescList(bool keepDateWithoutOrders);
+    void rebuildDescList(bool loaded);
+    static std::vector<OrderShareBalance> descListOf(const std::vector<Order*>& orders);
     template <class F> void scheduleGuarded(F step);
 
     std::vector<Order*> m_observedOrders;
-    std::vector<OrderShareBalance> m_orderDescList;
+    // Loading leaves the list to be built when first read (m_orderDescListPending).
+    mutable std::vector<OrderShareBalance> m_orderDescList;
+    mutable bool m_orderDescListPending = false;
     // The chart image names noted when the trade was last about to be deleted.
     std::vector<std::string> m_imageNamesOnDeletion;
-    // Lives exactly as long as the trade: a scheduled re-evaluation holds it weakly, so one that
-    // comes due after the records were released (context closed or rolled back, with a scheduler
-    // that outlives the context) finds it expired and does nothing.
+    // Made at the first re-evaluation, then lives exactly as long as the trade: a scheduled
+    // re-evaluation holds it weakly, so one that comes due after the records were released
+    // (context closed or rolled back, with a scheduler that outlives the context) finds it
+    // expired and does nothing.
     std::shared_ptr<char> m_liveness;
 };
 

@@ -60,34 +60,82 @@ void readValue(sqlite3_stmt* s, int col, AttributeType type, Value& v,
 StoreLoader::StoreLoader(const ObjectModel& model, Database& db, std::filesystem::path path)
     : m_model(model), m_db(db), m_path(std::move(path)) {}
 
+std::int64_t StoreLoader::rowCost(const EntityDescription& e) {
+    // The step to the row and its identifier, then each column.
+    return 2 + static_cast<std::int64_t>(e.attributes.size() +
+                                         SqliteStore::storedForeignKeys(e).size());
+}
+
+namespace {
+
+void add(StoreLoader::Part& part, const StoreLoader::Slice& slice) {
+    part.slices.push_back(slice);
+    part.rows += slice.rows;
+    part.cost += slice.rows * StoreLoader::rowCost(*slice.entity);
+}
+
+// Moves the upper identifiers of heavy's first slice to light, until the two cost about the
+// same. Identifiers grow with time, so a range of them holds rows in proportion to its width.
+void balance(StoreLoader::Part& heavy, StoreLoader::Part& light,
+             const StoreLoader::TableSize& table) {
+    StoreLoader::Slice& largest = heavy.slices.front();
+    const std::int64_t excess = (heavy.cost - light.cost) / 2;
+    const std::int64_t largestCost = largest.rows * StoreLoader::rowCost(*largest.entity);
+    // Not worth a second statement below a sixteenth of the work.
+    if (excess * 16 < heavy.cost + light.cost || largestCost == 0 ||
+        table.lastID - table.firstID < 2)
+        return;
+    const double share = std::min(1.0, static_cast<double>(excess) / largestCost);
+    const auto width = static_cast<double>(table.lastID - table.firstID);
+    const ObjectID cut = table.firstID + static_cast<ObjectID>(width * (1.0 - share));
+    const auto moved = static_cast<std::int64_t>(static_cast<double>(largest.rows) * share);
+    StoreLoader::Slice upper{largest.entity, moved, cut + 1, table.lastID};
+    largest.firstID = table.firstID;
+    largest.lastID = cut;
+    largest.rows -= moved;
+    heavy.rows -= moved;
+    heavy.cost -= moved * StoreLoader::rowCost(*largest.entity);
+    add(light, upper);
+}
+
+} // namespace
+
 std::pair<StoreLoader::Part, StoreLoader::Part>
-StoreLoader::partition(std::vector<SizedTable> tables) {
-    std::stable_sort(tables.begin(), tables.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    // Each table goes to the part with fewer rows so far: an account of years of trading has
-    // most of its rows in one or two tables, which end up on different connections.
+StoreLoader::partition(std::vector<TableSize> tables) {
+    std::stable_sort(tables.begin(), tables.end(), [](const auto& a, const auto& b) {
+        return a.rows * rowCost(*a.entity) > b.rows * rowCost(*b.entity);
+    });
+    // Each table goes to the part that costs less so far.
     Part mine, theirs;
-    for (const auto& table : tables) {
-        Part& to = theirs.rows < mine.rows ? theirs : mine;
-        to.tables.push_back(table);
-        to.rows += table.first;
-    }
-    if (mine.rows + theirs.rows < ParallelRows || theirs.tables.empty()) {
-        mine.tables.insert(mine.tables.end(), theirs.tables.begin(), theirs.tables.end());
-        mine.rows += theirs.rows;
+    for (const auto& t : tables)
+        add(theirs.cost < mine.cost ? theirs : mine, {t.entity, t.rows});
+    if (mine.rows + theirs.rows < ParallelRows || theirs.slices.empty()) {
+        for (const auto& slice : theirs.slices)
+            add(mine, slice);
         theirs = Part();
+    } else if (mine.cost > theirs.cost) {
+        balance(mine, theirs, tables.front());
     }
     return {std::move(mine), std::move(theirs)};
 }
 
 std::pair<StoreLoader::Part, StoreLoader::Part> StoreLoader::countAndPartition() {
-    std::vector<SizedTable> tables;
+    std::vector<TableSize> tables;
     for (const auto& e : m_model.entities()) {
-        std::int64_t rows = 0;
-        Statement count(m_db, "SELECT count(*) FROM " + SqliteStore::quotedName(e->name));
+        TableSize t{e.get()};
+        const std::string table = SqliteStore::quotedName(e->name);
+        // Separate statements: SQLite counts, and finds the smallest and largest key, without
+        // stepping through the rows only when each is asked for alone.
+        Statement count(m_db, "SELECT count(*) FROM " + table);
         if (count.ok() && count.step() == SQLITE_ROW)
-            rows = sqlite3_column_int64(count.handle(), 0);
-        tables.emplace_back(rows, e.get());
+            t.rows = sqlite3_column_int64(count.handle(), 0);
+        Statement range(m_db, "SELECT (SELECT min(id) FROM " + table + "), (SELECT max(id) FROM " +
+                                  table + ")");
+        if (t.rows > 0 && range.ok() && range.step() == SQLITE_ROW) {
+            t.firstID = sqlite3_column_int64(range.handle(), 0);
+            t.lastID = sqlite3_column_int64(range.handle(), 1);
+        }
+        tables.push_back(t);
     }
     return partition(std::move(tables));
 }
@@ -98,7 +146,7 @@ bool StoreLoader::load(ObjectContext& context) {
     // orders: records and shared short texts, little else). This thread's heap, which the
     // program prepares for large accounts (tuneHeapForLargeAccounts), takes the records that
     // bring texts and lists of their own.
-    if (!theirs.tables.empty())
+    if (!theirs.slices.empty())
         std::swap(mine, theirs);
     if (!readInParallel(mine, theirs))
         return false;
@@ -113,7 +161,7 @@ bool StoreLoader::readInParallel(const Part& mine, const Part& theirs) {
     bool okHere = true, okThere = true;
     reserve(mine, m_here);
     reserve(theirs, m_there);
-    if (theirs.tables.empty()) {
+    if (theirs.slices.empty()) {
         okHere = readTables(m_db, mine, m_here);
     } else {
         std::thread worker([&] {
@@ -139,29 +187,40 @@ bool StoreLoader::readInParallel(const Part& mine, const Part& theirs) {
 // The row counts are known: the lists are sized once rather than regrown (and first-touched)
 // step by step, and by the calling thread, whose heap is prepared for large accounts.
 void StoreLoader::reserve(const Part& part, LoadedRows& out) {
-    out.records.reserve(static_cast<std::size_t>(part.rows));
-    std::size_t links = 0;
-    for (const auto& [rows, e] : part.tables)
-        links += static_cast<std::size_t>(rows) * SqliteStore::storedForeignKeys(*e).size();
+    std::size_t records = 0, links = 0;
+    for (const auto& slice : part.slices) {
+        // A range's rows are an estimate: room for more costs nothing until it is written,
+        // while a list regrown would copy (and first-touch) everything again.
+        auto rows = static_cast<std::size_t>(slice.rows);
+        if (slice.firstID || slice.lastID)
+            rows += rows / 4 + 1024;
+        records += rows;
+        links += rows * SqliteStore::storedForeignKeys(*slice.entity).size();
+    }
+    out.records.reserve(records);
     out.links.reserve(links);
 }
 
 bool StoreLoader::readTables(Database& db, const Part& part, LoadedRows& out) {
-    for (const auto& table : part.tables)
-        if (!readTable(db, table, out))
+    for (const auto& slice : part.slices)
+        if (!readTable(db, slice, out))
             return false;
     return true;
 }
 
-bool StoreLoader::readTable(Database& db, const SizedTable& table, LoadedRows& out) {
-    const EntityDescription& e = *table.second;
+bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
+    const EntityDescription& e = *slice.entity;
     const auto fks = SqliteStore::storedForeignKeys(e);
     std::string sql = "SELECT id";
     for (const auto& a : e.attributes)
         sql += ", " + SqliteStore::quotedName(a.name);
     for (const auto* r : fks)
         sql += ", " + SqliteStore::quotedName(SqliteStore::foreignKeyColumn(*r));
-    sql += " FROM " + SqliteStore::quotedName(e.name) + " ORDER BY id";
+    sql += " FROM " + SqliteStore::quotedName(e.name);
+    if (slice.firstID || slice.lastID)
+        sql += " WHERE id BETWEEN " + std::to_string(slice.firstID) + " AND " +
+               std::to_string(slice.lastID);
+    sql += " ORDER BY id";
     Statement st(db, sql);
     if (!st.ok()) {
         out.failure = db.lastMessage();
@@ -171,6 +230,7 @@ bool StoreLoader::readTable(Database& db, const SizedTable& table, LoadedRows& o
     for (const auto* r : fks)
         fkIndex.push_back(static_cast<std::size_t>(e.relationshipIndex(r->name)));
     sqlite3_stmt* s = st.handle();
+    const std::size_t before = out.records.size();
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         auto record = e.factory();
@@ -184,22 +244,31 @@ bool StoreLoader::readTable(Database& db, const SizedTable& table, LoadedRows& o
         for (std::size_t f = 0; f < fks.size(); ++f, ++col)
             if (sqlite3_column_type(s, col) != SQLITE_NULL)
                 out.links.push_back({o, fkIndex[f], sqlite3_column_int64(s, col)});
+        out.largestID = std::max(out.largestID, o->m_id);
         out.records.push_back(std::move(record));
     }
     if (rc != SQLITE_DONE) {
         out.failure = db.lastMessage();
         return false;
     }
+    if (out.perEntity.size() <= e.index)
+        out.perEntity.resize(e.index + 1, 0);
+    out.perEntity[e.index] += out.records.size() - before;
     return true;
 }
 
 void StoreLoader::adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID) {
-    for (auto* part : {&m_here, &m_there})
-        for (auto& r : part->records)
-            m_largestID = std::max(m_largestID, r->m_id);
+    m_largestID = std::max(m_here.largestID, m_there.largestID);
     byID.assign(static_cast<std::size_t>(m_largestID) + 1, nullptr);
     context.m_owned.reserve(context.m_owned.size() + m_here.records.size() +
                             m_there.records.size());
+    // The lists of live records by entity grow once rather than by doubling.
+    std::vector<std::size_t> perEntity(context.m_live.size(), 0);
+    for (auto* part : {&m_here, &m_there})
+        for (std::size_t i = 0; i < part->perEntity.size() && i < perEntity.size(); ++i)
+            perEntity[i] += part->perEntity[i];
+    for (std::size_t i = 0; i < perEntity.size(); ++i)
+        context.m_live[i].reserve(context.m_live[i].size() + perEntity[i]);
     for (auto* part : {&m_here, &m_there}) {
         for (auto& r : part->records) {
             if (r->m_id > 0)

@@ -25,15 +25,31 @@ public:
     // starting a thread would cost more than it saves.
     static constexpr std::int64_t ParallelRows = 20000;
 
-    // Tables (with their row counts) to read on one connection.
-    using SizedTable = std::pair<std::int64_t, const EntityDescription*>;
-    struct Part {
-        std::vector<SizedTable> tables;
+    // A table as counted before reading: its rows and the range of its identifiers.
+    struct TableSize {
+        const EntityDescription* entity = nullptr;
         std::int64_t rows = 0;
+        ObjectID firstID = 0, lastID = 0;
     };
-    // Splits tables (with their row counts) into two parts of about equal rows, largest table
-    // first. The second part is empty when everything should be read on one connection.
-    static std::pair<Part, Part> partition(std::vector<SizedTable> tables);
+    // Rows of one table to read on one connection: those with identifiers from firstID to
+    // lastID, or all of them when both are 0.
+    struct Slice {
+        const EntityDescription* entity = nullptr;
+        std::int64_t rows = 0;
+        ObjectID firstID = 0, lastID = 0;
+    };
+    struct Part {
+        std::vector<Slice> slices;
+        std::int64_t rows = 0;
+        std::int64_t cost = 0;
+    };
+    // What reading one row of the entity costs, in units of one column.
+    static std::int64_t rowCost(const EntityDescription& e);
+    // Splits tables into two parts of about equal cost, largest first. An account of years of
+    // trading has most of its rows in its orders: when the other tables together cannot balance
+    // them, the largest table is cut by identifier range between the two. The second part is
+    // empty when everything should be read on one connection.
+    static std::pair<Part, Part> partition(std::vector<TableSize> tables);
 
     StoreLoader(const ObjectModel& model, Database& db, std::filesystem::path path);
 
@@ -54,6 +70,9 @@ private:
     struct LoadedRows {
         std::vector<std::unique_ptr<ManagedObject>> records;
         std::vector<PendingLink> links;
+        // Records read, by entity index.
+        std::vector<std::size_t> perEntity;
+        ObjectID largestID = 0;
         std::string failure;
         // Short texts (tickers, descriptions, index names) repeat across hundreds of thousands
         // of records: one copy of each is shared.
@@ -64,7 +83,7 @@ private:
     bool readInParallel(const Part& mine, const Part& theirs);
     static void reserve(const Part& part, LoadedRows& out);
     static bool readTables(Database& db, const Part& part, LoadedRows& out);
-    static bool readTable(Database& db, const SizedTable& table, LoadedRows& out);
+    static bool readTable(Database& db, const Slice& slice, LoadedRows& out);
     void adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID);
     void reserveToMany(const std::vector<ManagedObject*>& byID);
     void link(const std::vector<ManagedObject*>& byID);

@@ -46,22 +46,18 @@ Detected detect(const std::string& bytes, std::size_t chunkSize = CsvParser::kDe
     return out;
 }
 
-std::string utf16le(std::u16string_view text) {
+std::string utf16(std::u16string_view text, bool littleEndian) {
     std::string out;
-    for (char16_t u : text) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
-    }
+    for (char16_t u : text)
+        for (int i = 0; i < 2; ++i)
+            out += static_cast<char>(u >> (8 * (littleEndian ? i : 1 - i)));
     return out;
 }
-
+std::string utf16le(std::u16string_view text) {
+    return utf16(text, true);
+}
 std::string utf16be(std::u16string_view text) {
-    std::string out;
-    for (char16_t u : text) {
-        out += static_cast<char>(u >> 8);
-        out += static_cast<char>(u & 0xFF);
-    }
-    return out;
+    return utf16(text, false);
 }
 
 std::string utf32(std::u32string_view text, bool littleEndian) {
@@ -81,9 +77,7 @@ TEST(CsvEncodingDetection, ByteOrderMarksDecideAndAreDropped) {
         std::string bytes;
         StringEncoding encoding;
     } cases[] = {
-        {"\xEF\xBB\xBF"
-         "é,b\n😀\n",
-         StringEncoding::UTF8},
+        {std::string("\xEF\xBB\xBF") + "é,b\n😀\n", StringEncoding::UTF8},
         {"\xFE\xFF" + utf16be(u"é,b\n😀\n"), StringEncoding::UTF16BigEndian},
         {"\xFF\xFE" + utf16le(u"é,b\n😀\n"), StringEncoding::UTF16LittleEndian},
         {std::string("\xFF\xFE\0\0", 4) + utf32(U"é,b\n😀\n", true),
@@ -106,17 +100,13 @@ TEST(CsvEncodingDetection, IncompleteMarksFallBackToTheLocaleEncoding) {
     LogCapture capture;
     {
         brivel::test::ScopedEnv utf8("LC_ALL", "en_US.UTF-8");
-        EXPECT_EQ(detect("\xEF\xBB"
-                         "a")
-                      .encoding,
-                  StringEncoding::UTF8);
+        EXPECT_EQ(detect(std::string("\xEF\xBB") + "a").encoding, StringEncoding::UTF8);
         EXPECT_EQ(detect(std::string("\0a", 2)).encoding, StringEncoding::UTF8);
         EXPECT_EQ(detect("\xFE").encoding, StringEncoding::UTF8);
     }
     {
         brivel::test::ScopedEnv latin1("LC_ALL", "de_DE.ISO-8859-1");
-        const auto d = detect("\xFF"
-                              "a,b\n");
+        const auto d = detect(std::string("\xFF") + "a,b\n");
         EXPECT_EQ(d.encoding, StringEncoding::ISOLatin1);
         EXPECT_EQ(d.lines, (CsvLines{{"ÿa", "b"}}));
     }
@@ -161,23 +151,22 @@ TEST(CsvEncodingDetection, EmptyInputHasNoEncoding) {
 
 TEST(CsvEncodingGiven, IsUsedWithoutLookingAndLosesOnlyAMatchingMark) {
     LogCapture capture;
-    EXPECT_EQ(detect(utf16le(u"a,é\n"), 5, StringEncoding::UTF16LittleEndian).lines,
-              (CsvLines{{"a", "é"}}));
-    EXPECT_EQ(detect("\xEF\xBB\xBF"
-                     "a\n",
-                     1, StringEncoding::UTF8)
-                  .lines,
-              (CsvLines{{"a"}}));
-    EXPECT_EQ(detect("\xFF\xFE" + utf16le(u"a\n"), 1, StringEncoding::UTF16LittleEndian).lines,
-              (CsvLines{{"a"}}));
-    EXPECT_EQ(detect("\xFE\xFF" + utf16be(u"a\n"), 2048, StringEncoding::Unicode).lines,
-              (CsvLines{{"a"}}));
-    // A mark is text in a legacy encoding.
-    EXPECT_EQ(detect("\xEF\xBB\xBF"
-                     "a\n",
-                     2048, StringEncoding::ISOLatin1)
-                  .lines,
-              (CsvLines{{"ï»¿a"}}));
+    const std::string bom8 = "\xEF\xBB\xBF";
+    struct Case {
+        std::string bytes;
+        std::size_t chunk;
+        StringEncoding given;
+        CsvLines lines;
+    } cases[] = {
+        {utf16le(u"a,é\n"), 5, StringEncoding::UTF16LittleEndian, {{"a", "é"}}},
+        {bom8 + "a\n", 1, StringEncoding::UTF8, {{"a"}}},
+        {"\xFF\xFE" + utf16le(u"a\n"), 1, StringEncoding::UTF16LittleEndian, {{"a"}}},
+        {"\xFE\xFF" + utf16be(u"a\n"), 2048, StringEncoding::Unicode, {{"a"}}},
+        {bom8 + "a\n", 2048, StringEncoding::ISOLatin1, {{"ï»¿a"}}}, // a mark is text here
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(detect(c.bytes, c.chunk, c.given).lines, c.lines)
+            << static_cast<std::uint64_t>(c.given) << " " << c.chunk;
     EXPECT_TRUE(capture.log.lines().empty());
 }
 

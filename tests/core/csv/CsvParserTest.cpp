@@ -36,12 +36,7 @@ TEST(CsvParserLines, FieldsAndLineEnds) {
     EXPECT_EQ(linesOf(""), CsvLines{});
 }
 
-TEST(CsvParserLines, ReportsCallbacksInDocumentOrderWithLineNumbers) {
-    const auto outcome = parseAtAllChunkSizes("a,b\nc\n");
-    EXPECT_EQ(outcome.events,
-              (Events{"doc", "L1", "f:a", "f:b", "/L1", "L2", "f:c", "/L2", "end"}));
-}
-
+// The callbacks come in document order, with the line numbers of the lines reported.
 TEST(CsvParserLines, EmptyLinesAreAbsorbedInsideButNotAtTheEnds) {
     const auto middle = parseAtAllChunkSizes("a\n\n\nb\n");
     EXPECT_EQ(middle.events, (Events{"doc", "L1", "f:a", "/L1", "L2", "f:b", "/L2", "end"}));
@@ -70,6 +65,12 @@ TEST(CsvParserQuotes, QuotedFieldsHoldDelimitersQuotesAndLineBreaks) {
     EXPECT_EQ(linesOf("\"a\\\\b\"\n"), (CsvLines{{"a\\b"}}));
     // A quote opened in the middle of a field and closed again is fine before a delimiter.
     EXPECT_EQ(linesOf("a\"b,c\"\n"), (CsvLines{{"a\"b,c\""}}));
+    // A quoted field may begin with the delimiter.
+    EXPECT_EQ(linesOf("\",a\",b\n"), (CsvLines{{",a", "b"}}));
+    EXPECT_EQ(linesOf("x\n\n\",a\"\n"), (CsvLines{{"x"}, {",a"}}));
+    // A quote still open at the end is kept as text.
+    EXPECT_EQ(linesOf("\"abc"), (CsvLines{{"\"abc"}}));
+    EXPECT_EQ(linesOf("a,\"b\nc"), (CsvLines{{"a", "\"b\nc"}}));
 }
 
 // Whole quoted fields are taken in one stride when they fit the text at hand, and by the
@@ -99,11 +100,6 @@ TEST(CsvParserQuotes, BlanksAreTrimmedInsideQuotesTooButNotBeforeAnOpeningQuote)
     EXPECT_EQ(linesOf("\" a \"\n"), (CsvLines{{"a"}}));
     EXPECT_EQ(linesOf(" \"a\"\n"), (CsvLines{{"\"a\""}}));
     EXPECT_EQ(linesOf("\u00A0a\u3000\n"), (CsvLines{{"a"}}));
-}
-
-TEST(CsvParserQuotes, UnclosedQuoteAtTheEndKeepsTheOpeningQuote) {
-    EXPECT_EQ(linesOf("\"abc"), (CsvLines{{"\"abc"}}));
-    EXPECT_EQ(linesOf("a,\"b\nc"), (CsvLines{{"a", "\"b\nc"}}));
 }
 
 TEST(CsvParserQuotes, TextAfterAClosingQuoteIsAFormatError) {
@@ -151,14 +147,7 @@ TEST(CsvParserComments, CommentLinesAreDroppedAndNotCounted) {
     EXPECT_EQ(linesOf(" #a\n"), (CsvLines{{"#a"}}));
 }
 
-TEST(CsvParserDelimiter, OtherDelimitersMakeCommasText) {
-    EXPECT_EQ(linesOf("a,b;c\n", ";"), (CsvLines{{"a,b", "c"}}));
-    EXPECT_EQ(linesOf("a\tb c\n", "\t"), (CsvLines{{"a", "b c"}}));
-    EXPECT_EQ(linesOf("a§b§\"c§d\"\n", "§"), (CsvLines{{"a", "b", "c§d"}}));
-    EXPECT_EQ(linesOf("a\\§b\n", "§"), (CsvLines{{"a§b"}}));
-}
-
-TEST(CsvParserDelimiter, RejectsUnusableDelimitersAndChangesDuringParsing) {
+TEST(CsvParserDelimiter, OtherDelimitersMakeCommasTextUnusableOnesAndLateChangesAreRefused) {
     auto parser = CsvParser::initWithCSVString("a;b", StringEncoding::UTF8);
     ASSERT_TRUE(parser);
     for (std::string bad : {"", ",,", "#", "\"", "\\", "\n", "\r", "\u2028", "\U0001F600"}) {
@@ -184,6 +173,11 @@ TEST(CsvParserDelimiter, RejectsUnusableDelimitersAndChangesDuringParsing) {
     parser->parse();
     EXPECT_EQ(thrown, "You cannot set a delimiter after parsing has started");
     EXPECT_EQ(d.lines, (CsvLines{{"a", "b"}}));
+    // Another delimiter makes commas text.
+    EXPECT_EQ(linesOf("a,b;c\n", ";"), (CsvLines{{"a,b", "c"}}));
+    EXPECT_EQ(linesOf("a\tb c\n", "\t"), (CsvLines{{"a", "b c"}}));
+    EXPECT_EQ(linesOf("a§b§\"c§d\"\n", "§"), (CsvLines{{"a", "b", "c§d"}}));
+    EXPECT_EQ(linesOf("a\\§b\n", "§"), (CsvLines{{"a§b"}}));
 }
 
 TEST(CsvParserCancel, StopsAfterTheCurrentCharacterAndReportsCodeThree) {
@@ -221,11 +215,6 @@ TEST(CsvParserUnicode, CombiningMarksAndPrependCharactersNeverSwallowStructure) 
     EXPECT_EQ(linesOf("\"\u0301,\"\n"), (CsvLines{{"\u0301,"}}));
     EXPECT_EQ(linesOf("e\u0301,\U0001F1E9\U0001F1EA,\U0001F469\u200D\U0001F4BB\n"),
               (CsvLines{{"e\u0301", "\U0001F1E9\U0001F1EA", "\U0001F469\u200D\U0001F4BB"}}));
-}
-
-TEST(CsvParserUnicode, QuotedFieldBeginningWithTheDelimiterKeepsIt) {
-    EXPECT_EQ(linesOf("\",a\",b\n"), (CsvLines{{",a", "b"}}));
-    EXPECT_EQ(linesOf("x\n\n\",a\"\n"), (CsvLines{{"x"}, {",a"}}));
 }
 
 TEST(CsvParserUnicode, IllFormedUtf8FailsWhereItStands) {

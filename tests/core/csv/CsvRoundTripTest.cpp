@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
-#include <set>
 
 using namespace brivel;
 using namespace brivel::csv;
@@ -25,55 +24,24 @@ const std::vector<std::string> kPieces = {
     "\u0600", "\u200D", "😀",   "\u2028", "\u0085", "\u00A0", "\u3000", "\v",
     "\f",     "\"\"",   "x y", "中",     "#a",     "\x7F",   "\uFEFF"};
 
-const std::set<char32_t> kTrimmed = {0x09,   0x0A,   0x0B,   0x0C,   0x0D,   0x20,   0x85,
-                                     0xA0,   0x1680, 0x2000, 0x2001, 0x2002, 0x2003, 0x2004,
-                                     0x2005, 0x2006, 0x2007, 0x2008, 0x2009, 0x200A, 0x2028,
-                                     0x2029, 0x202F, 0x205F, 0x3000};
+// The white space and line breaks the reader trims, as UTF-8. UTF-8 is prefix- and suffix-free,
+// so matching bytes at either end matches whole characters.
+const std::vector<std::string> kTrimmed = {
+    "\t",     "\n",     "\v",     "\f",     "\r",     " ",      "\u0085", "\u00A0", "\u1680",
+    "\u2000", "\u2001", "\u2002", "\u2003", "\u2004", "\u2005", "\u2006", "\u2007", "\u2008",
+    "\u2009", "\u200A", "\u2028", "\u2029", "\u202F", "\u205F", "\u3000"};
 
-std::u32string toU32(const std::string& s) {
-    std::u32string out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        char32_t c = n == 1 ? b : b & (0x3F >> (n - 1));
-        for (int k = 1; k < n; ++k)
-            c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        out += c;
-        i += n;
-    }
-    return out;
-}
-
-std::string fromU32(std::u32string_view u) {
-    std::string out;
-    for (char32_t c : u) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+std::string trimmed(std::string s) {
+    for (bool cut = true; cut;) {
+        cut = false;
+        for (const auto& t : kTrimmed) {
+            while (s.starts_with(t) || s.ends_with(t)) {
+                s.erase(s.starts_with(t) ? 0 : s.size() - t.size(), t.size());
+                cut = true;
+            }
         }
     }
-    return out;
-}
-
-std::string trimmed(const std::string& s) {
-    const std::u32string u = toU32(s);
-    std::size_t b = 0, e = u.size();
-    while (b < e && kTrimmed.count(u[b]))
-        ++b;
-    while (e > b && kTrimmed.count(u[e - 1]))
-        --e;
-    return fromU32(std::u32string_view(u).substr(b, e - b));
+    return s;
 }
 
 CsvLines withoutEmptyLines(CsvLines lines) {

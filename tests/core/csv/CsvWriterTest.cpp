@@ -45,6 +45,9 @@ TEST(CsvWriterFormat, QuotesOnlyFieldsThatNeedIt) {
     EXPECT_EQ(fieldAsWritten("  padded\t"), "  padded\t");
     EXPECT_EQ(fieldAsWritten(""), "");
     EXPECT_EQ(fieldAsWritten("café — ok"), "café — ok");
+    // Ill-formed UTF-8 becomes replacement characters.
+    EXPECT_EQ(fieldAsWritten(std::string("a\xFF") + "b"), "a\uFFFDb");
+    EXPECT_EQ(fieldAsWritten("\xC3,"), "\"\uFFFD,\"");
     for (std::string lineBreak : {"\n", "\r", "\v", "\f", "\u0085", "\u2028", "\u2029"})
         EXPECT_EQ(fieldAsWritten("a" + lineBreak + "b"), "\"a" + lineBreak + "b\"");
 }
@@ -80,9 +83,12 @@ TEST(CsvWriterFormat, LinesJoinFieldsAndEndWithLineFeed) {
     EXPECT_EQ(lineAsWritten({"a", CsvValue(), "b"}), "a,,b\n");
     EXPECT_EQ(lineAsWritten({}), "\n");
 
+    // No text, no string, even once closed.
     CsvWriter w;
     w.writeLineOfFields();
+    w.closeFile();
     EXPECT_FALSE(w.stringValue());
+    EXPECT_FALSE(w.error());
     w.writeLineOfFields("x", 2, std::optional<std::string>(), std::nullopt, "y");
     w.writeFields("p", "q");
     w.writeLine();
@@ -105,13 +111,6 @@ TEST(CsvWriterFormat, ValuesAreWrittenInTheirTextForm) {
     EXPECT_EQ(lineAsWritten({Date(-1.5)}), "1970-01-01 05:29:58 +0530\n");
     // No date, no text: an empty field rather than garbage.
     EXPECT_EQ(lineAsWritten({Date(std::nan("")), Date(1e300), "x"}), ",,x\n");
-}
-
-TEST(CsvWriterFormat, IllFormedUtf8BecomesReplacementCharacters) {
-    EXPECT_EQ(fieldAsWritten("a\xFF"
-                             "b"),
-              "a\uFFFDb");
-    EXPECT_EQ(fieldAsWritten("\xC3,"), "\"\uFFFD,\"");
 }
 
 TEST(CsvWriterDelimiter, AcceptsOneCharacterOnlyAndOnlyBeforeWriting) {
@@ -151,16 +150,6 @@ TEST(CsvWriterComments, CommentsEndAnOpenLineAndStayOnCommentLines) {
     w.writeCommentLine("one\r\ntwo\nthree");
     EXPECT_EQ(w.stringValue(), "a\n#x, \"y\"\nb\n#one\n#two\n#three\n");
     EXPECT_EQ(CSVComponents(*w.stringValue()), (CsvLines{{"a"}, {"b"}}));
-}
-
-TEST(CsvWriterString, NoTextMeansNoString) {
-    CsvWriter w;
-    EXPECT_FALSE(w.stringValue());
-    EXPECT_FALSE(w.error());
-    w.closeFile();
-    EXPECT_FALSE(w.stringValue());
-    w.writeLine();
-    EXPECT_EQ(w.stringValue(), "\n");
 }
 
 TEST(CsvWriterEncoding, FileTextFollowsTheChosenEncoding) {

@@ -11,7 +11,8 @@ namespace {
 class NotesIndexTest : public ReportFixture {};
 
 // The index stands in for the notes query of every trade details block: it must answer exactly
-// what the query answers, in the same order, for any ticker text and window.
+// what the query answers, in the same order, for any ticker text and window (notes without a
+// timestamp included: neither finds them).
 TEST_F(NotesIndexTest, AnswersWhatTheNotesQueryAnswers) {
     std::mt19937 random(20240304);
     const std::vector<std::optional<std::string>> tickers = {
@@ -39,14 +40,6 @@ TEST_F(NotesIndexTest, AnswersWhatTheNotesQueryAnswers) {
         ASSERT_EQ(got, *expected) << "pattern '" << pattern << "' window " << begin.secondsSince1970
                                   << " .. " << end.secondsSince1970;
     }
-}
-
-TEST_F(NotesIndexTest, NotesWithoutTimestampAreNeverFound) {
-    auto* log = addLog(localTime(2024, 1, 1));
-    addNote(log, std::nullopt, "AAPL", "no time");
-    const NotesIndex index(context());
-    EXPECT_EQ(index.size(), 0u);
-    EXPECT_TRUE(index.notesWithTicker("", Date(-1e12), Date(1e12)).empty());
 }
 
 TEST_F(NotesIndexTest, IsASnapshotOfTheNotesWhenBuilt) {

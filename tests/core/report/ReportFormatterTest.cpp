@@ -21,15 +21,13 @@ protected:
 
 // --- the five formatters -------------------------------------------------------------------
 
-TEST_F(ReportFormatterTest, NumberFormatterGroupsThousandsAndRoundsToWholeNumbers) {
+TEST_F(ReportFormatterTest, NumberFormattersGroupThousandsAndRound) {
     EXPECT_EQ(formatter.numberFormatter(1000000), "1,000,000");
     EXPECT_EQ(formatter.numberFormatter(0), "0");
     EXPECT_EQ(formatter.numberFormatter(1234.4), "1,234");
     EXPECT_EQ(formatter.numberFormatter(1234.6), "1,235");
     EXPECT_EQ(formatter.numberFormatter(-4321), "-4,321");
-}
-
-TEST_F(ReportFormatterTest, DecimalFormatterForcesTwoFractionDigitsAndNoIntegerDigit) {
+    // The decimal formatter: two fraction digits, and no integer digit below 1.
     EXPECT_EQ(formatter.decimalNumberFormatter(0.3), ".30");
     EXPECT_EQ(formatter.decimalNumberFormatter(0), ".00");
     EXPECT_EQ(formatter.decimalNumberFormatter(-12.5), "-12.50");
@@ -71,16 +69,6 @@ TEST_F(ReportFormatterTest, FormattersFollowTheEnvironmentWhenConfigured) {
 }
 
 // --- the note line and the note lists --------------------------------------------------------
-
-TEST_F(ReportFormatterTest, NoteLineMarksWhatIsMissing) {
-    const Date t = localTime(2024, 1, 15, 9, 30);
-    auto* note = addNote(addLog(t), t, std::nullopt, std::nullopt);
-    auto text = report({note}, ReportType::NotesReport);
-    EXPECT_THAT(runsOf(text),
-                ElementsAre(Pair("1/15/24, 9:30" + NNBSP +
-                                     "AM: !!! MISSING TICKER !!! - !!! MISSING COMMENT !!!\n",
-                                 TextStyle::Note)));
-}
 
 TEST_F(ReportFormatterTest, FlaggedNotesAreHighlightedInTheNotesReportOnly) {
     const Date t = localTime(2024, 1, 15, 9, 30);
@@ -156,14 +144,6 @@ TEST_F(ReportFormatterTest, BarriersSortByTickerWithLowerCaseLast) {
         if (style == TextStyle::HeaderKey)
             keys.push_back(runText);
     EXPECT_EQ(keys, (std::vector<std::string>{"AAPL", "DOW", "NASDAQ", "Zed", "spx"}));
-}
-
-TEST_F(ReportFormatterTest, EmptyLogGivesHeadingAndTwoEmptyLines) {
-    auto* log = addLog(localTime(2024, 2, 29));
-    auto text = report({log}, ReportType::JournalReport);
-    EXPECT_THAT(runsOf(text),
-                ElementsAre(Pair("Thursday - February 29, 2024\n", TextStyle::Date),
-                            Pair("\n", TextStyle::HeaderValue), Pair("\n", TextStyle::Date)));
 }
 
 TEST_F(ReportFormatterTest, JournalPrintsAbsentValuesAndStillCompletes) {

@@ -5,7 +5,6 @@
 #include "core/report/PlainTextRenderer.h"
 #include "core/report/ReportFormatter.h"
 #include "core/report/ReportGenerator.h"
-#include "support/TempDir.h"
 
 namespace brivel::report::test {
 namespace {
@@ -118,12 +117,10 @@ TEST_F(TradeReportTest, SharesPrintWithoutGroupingAndOrdersByDate) {
     EXPECT_EQ(all[5], "Bought 10000 a @ $.50");
     EXPECT_EQ(all[6], "Bought 2000 b @ $1.00");
     EXPECT_EQ(all[7], "Sold 12000 c @ $1,234.50");
-}
-
-TEST_F(TradeReportTest, OneOrderShowsItsDateTwice) {
-    auto* trade = addTrade("X", localTime(2024, 3, 4));
-    addOrder(trade, localTime(2024, 3, 5, 10), true, 1, "a", 1);
-    EXPECT_EQ(lines(report({trade}, ReportType::TradesReport))[2], "3/5/24 - 3/5/24");
+    // One order shows its date twice.
+    auto* single = addTrade("Y", localTime(2024, 3, 4));
+    addOrder(single, localTime(2024, 3, 5, 10), true, 1, "a", 1);
+    EXPECT_EQ(lines(report({single}, ReportType::TradesReport))[2], "3/5/24 - 3/5/24");
 }
 
 TEST_F(TradeReportTest, TradeWithoutOrdersShowsItsOwnDateAndNoCommissions) {
@@ -260,13 +257,6 @@ TEST_F(TradeDetailsTest, TradeWithoutTickerTakesEveryNoteOfTheWindow) {
                              "AM: !!! MISSING TICKER !!! - !!! MISSING COMMENT !!!"}));
 }
 
-TEST_F(TradeDetailsTest, NoNotesNoChartStillEndsTheBlock) {
-    auto runs = runsOf(report({trade}, ReportType::TradeDetailsReport));
-    ASSERT_GE(runs.size(), 2u);
-    EXPECT_EQ(runs[runs.size() - 2], std::make_pair(std::string("\n"), TextStyle::Date));
-    EXPECT_EQ(runs.back(), std::make_pair(std::string("\n\n"), TextStyle::Date));
-}
-
 TEST_F(TradeDetailsTest, TradeWithoutOrdersTakesItsOwnDateAsTheEntry) {
     auto* fresh = addTrade("NEW", localTime(2024, 3, 10, 12));
     addNote(log, localTime(2024, 3, 10, 11), "NEW", "before");
@@ -280,35 +270,18 @@ TEST_F(TradeDetailsTest, TradeWithoutOrdersTakesItsOwnDateAsTheEntry) {
     EXPECT_NE(text.substr(before, after - before).find("\n\n"), std::string::npos);
 }
 
-// Chart images need an account on disk: their files live in the account's folder.
-class TradeChartTest : public ::testing::Test {
-protected:
-    TradeChartTest() {
-        std::filesystem::create_directories(dir.path() / "B0W2");
-        database = dir.path() / "B0W2" / "database.brdb";
-        Error error;
-        EXPECT_TRUE(model::createEmptyAccountStore(database, &error)) << error.message();
-        context = model::openAccountStore(database, &error);
-        EXPECT_TRUE(context) << error.message();
-    }
-    brivel::test::TempDir dir;
-    std::filesystem::path database;
-    std::unique_ptr<store::ObjectContext> context;
-};
-
-TEST_F(TradeChartTest, ImagesComeFromTheAccountsOwnFolderWhateverFolderTheNameCarries) {
-    FixedClock clock(localTime(2024, 3, 20));
-    ReportFormatter formatter({}, &clock);
-    auto* trade = model::Trade::insertInManagedObjectContext(context.get());
-    trade->setTicker("AAPL");
-    trade->setDate(localTime(2024, 3, 5));
-    auto* chart = model::ChartImage::insertInManagedObjectContext(context.get());
+// Chart images live next to the database; nothing is read to name them.
+TEST_F(TradeReportTest, ImagesComeFromTheAccountsOwnFolderWhateverFolderTheNameCarries) {
+    const std::filesystem::path database = "/accounts/B0W2/database.brdb";
+    context().setFileURL(database);
+    auto* trade = addTrade("AAPL", localTime(2024, 3, 5));
+    auto* chart = model::ChartImage::insertInManagedObjectContext(&context());
     // Restored from account B0W1's backup: the names still carry its folder code.
-    chart->setEntryImg("B0W1/11111111-2222-3333-4444-555555555555.png");
-    chart->setExitImg("B0W1/66666666-7777-8888-9999-000000000000.png");
+    chart->setEntryImg(std::string("B0W1/11111111-2222-3333-4444-555555555555.png"));
+    chart->setExitImg(std::string("B0W1/66666666-7777-8888-9999-000000000000.png"));
     trade->setChartImg(chart);
 
-    auto text = formatter.newScreenReport({trade}, ReportType::TradeDetailsReport, *context);
+    auto text = report({trade}, ReportType::TradeDetailsReport);
     const auto folder = database.parent_path();
     ASSERT_EQ(text.attachments().size(), 2u);
     EXPECT_EQ(text.attachments()[0].file, folder / "11111111-2222-3333-4444-555555555555.png");
@@ -324,16 +297,16 @@ TEST_F(TradeChartTest, ImagesComeFromTheAccountsOwnFolderWhateverFolderTheNameCa
     EXPECT_EQ(runs.back(), std::make_pair(std::string("\n\n"), TextStyle::Date));
 }
 
-TEST_F(TradeChartTest, NamesThatCouldLeaveTheFolderOrAreEmptyShowNoImage) {
-    ReportFormatter formatter;
-    auto* trade = model::Trade::insertInManagedObjectContext(context.get());
-    trade->setDate(localTime(2024, 3, 5));
-    auto* chart = model::ChartImage::insertInManagedObjectContext(context.get());
-    chart->setEntryImg("B0W1/..");
-    chart->setExitImg("");
+TEST_F(TradeReportTest, NamesThatCouldLeaveTheFolderOrAreEmptyShowNoImage) {
+    context().setFileURL("/accounts/B0W2/database.brdb");
+    auto* trade = addTrade(std::nullopt, localTime(2024, 3, 5));
+    auto* chart = model::ChartImage::insertInManagedObjectContext(&context());
+    chart->setEntryImg(std::string("B0W1/.."));
+    chart->setExitImg(std::string(""));
     trade->setChartImg(chart);
-    auto text = formatter.newScreenReport({trade}, ReportType::TradeDetailsReport, *context);
+    auto text = report({trade}, ReportType::TradeDetailsReport);
     EXPECT_TRUE(text.attachments().empty());
+    // No notes and no picture still end the block.
     EXPECT_EQ(runsOf(text).back(), std::make_pair(std::string("\n\n"), TextStyle::Date));
 }
 

@@ -11,35 +11,48 @@ using brivel::test::AccountFixture;
 
 namespace {
 
+// "B" for a whole table, "B 1-520000" for a range of its identifiers.
 std::vector<std::string> names(const StoreLoader::Part& part) {
     std::vector<std::string> out;
-    for (const auto& [rows, e] : part.tables)
-        out.push_back(e->name);
+    for (const auto& slice : part.slices)
+        out.push_back(slice.entity->name + (slice.lastID ? " " + std::to_string(slice.firstID) +
+                                                               "-" + std::to_string(slice.lastID)
+                                                         : ""));
     return out;
 }
 
 } // namespace
 
-TEST(StoreLoaderPartition, SplitsByRowsLargestFirstAndStaysOnOneConnectionWhenSmall) {
+TEST(StoreLoaderPartition, BalancesCostLargestFirstAndStaysOnOneConnectionWhenSmall) {
     EntityDescription a, b, c, d;
     a.name = "A";
     b.name = "B";
     c.name = "C";
     d.name = "D";
+    // Two columns: a row of C costs twice one of the others.
+    c.attributes.resize(2);
+    using T = StoreLoader::TableSize;
     struct Case {
-        std::vector<StoreLoader::SizedTable> tables;
+        std::vector<T> tables;
         std::vector<std::string> mine, theirs;
     };
     const Case cases[] = {
-        // Orders outnumber everything else together: they read alone.
-        {{{100000, &a}, {400000, &b}, {20000, &c}, {0, &d}}, {"B"}, {"A", "C", "D"}},
-        // Two large tables land on different connections.
-        {{{30000, &a}, {30000, &b}, {10, &c}}, {"A", "C"}, {"B"}},
+        // Orders outweigh everything else together: the upper part of their identifiers goes
+        // with the other tables, so that both connections read as much.
+        {{{&a, 100000, 1, 100000}, {&b, 400000, 1, 800000}, {&c, 10000, 1, 10000}, {&d, 0}},
+         {"B 1-520000"},
+         {"A", "C", "D", "B 520001-800000"}},
+        // Without identifiers to cut by, the table stays whole.
+        {{{&a, 100000}, {&b, 400000}, {&c, 10000}, {&d, 0}}, {"B"}, {"A", "C", "D"}},
+        // Two large tables land on different connections; nearly balanced is left alone.
+        {{{&a, 30000, 1, 30000}, {&b, 30000, 1, 30000}, {&c, 10, 1, 10}}, {"A", "C"}, {"B"}},
+        // A column costs as much as a row: C outweighs the more numerous A.
+        {{{&a, 30000, 1, 30000}, {&c, 16000, 1, 16000}}, {"C"}, {"A"}},
         // Exactly at the threshold the second connection is used.
-        {{{StoreLoader::ParallelRows - 10, &a}, {10, &b}}, {"A"}, {"B"}},
+        {{{&a, StoreLoader::ParallelRows - 10}, {&b, 10}}, {"A"}, {"B"}},
         // One row fewer, or a single table, and it is not.
-        {{{StoreLoader::ParallelRows - 11, &a}, {10, &b}}, {"A", "B"}, {}},
-        {{{500000, &a}}, {"A"}, {}},
+        {{{&a, StoreLoader::ParallelRows - 11}, {&b, 10}}, {"A", "B"}, {}},
+        {{{&a, 500000, 1, 500000}}, {"A"}, {}},
         {{}, {}, {}},
     };
     for (const auto& test : cases) {
@@ -48,7 +61,7 @@ TEST(StoreLoaderPartition, SplitsByRowsLargestFirstAndStaysOnOneConnectionWhenSm
         EXPECT_EQ(names(theirs), test.theirs);
         std::int64_t total = 0;
         for (const auto& t : test.tables)
-            total += t.first;
+            total += t.rows;
         EXPECT_EQ(mine.rows + theirs.rows, total);
     }
 }

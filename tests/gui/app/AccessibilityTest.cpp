@@ -24,12 +24,6 @@
 using namespace brivel;
 using namespace brivel::test;
 
-class AccessibilityTest : public QObject {
-    Q_OBJECT
-private slots:
-    void everyInteractiveWidgetIsNamed();
-};
-
 namespace {
 
 bool isInteractive(QWidget* w) {
@@ -72,27 +66,31 @@ QStringList unnamedIn(QWidget* window) {
 
 } // namespace
 
-void AccessibilityTest::everyInteractiveWidgetIsNamed() {
-    AppFixture fx;
-    fx.setAccounts({{"Main", "B0W1", true}});
-    auto& app = fx.launch();
-    app.showAccountsPanel();
-    app.showPreferences();
-    app.showAboutPanel();
-    QList<QWidget*> windows{app.accountsWindowController(), app.preferencesController(),
-                            app.aboutPanelController()};
-    for (auto* d : app.documents().documents())
-        windows << &d->window();
-    QCOMPARE(windows.size(), 4);
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyInteractiveWidgetIsNamed() {
+        AppFixture fx;
+        fx.setAccounts({{"Main", "B0W1", true}});
+        auto& app = fx.launch();
+        app.showAccountsPanel();
+        app.showPreferences();
+        app.showAboutPanel();
+        QList<QWidget*> windows{app.accountsWindowController(), app.preferencesController(),
+                                app.aboutPanelController()};
+        for (auto* d : app.documents().documents())
+            windows << &d->window();
+        QCOMPARE(windows.size(), 4);
 
-    QStringList unnamed;
-    for (QWidget* w : windows) {
-        QVERIFY(w);
-        unnamed << unnamedIn(w);
+        QStringList unnamed;
+        for (QWidget* w : windows) {
+            QVERIFY(w);
+            unnamed << unnamedIn(w);
+        }
+        if (!unnamed.isEmpty())
+            QFAIL(qPrintable("Unnamed controls:\n" + unnamed.join('\n')));
     }
-    if (!unnamed.isEmpty())
-        QFAIL(qPrintable("Unnamed controls:\n" + unnamed.join('\n')));
-}
+};
 
 QTEST_MAIN(AccessibilityTest)
 #include "AccessibilityTest.moc"

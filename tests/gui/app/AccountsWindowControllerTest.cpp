@@ -29,14 +29,120 @@ private slots:
     }
     void cleanup() { fx.reset(); }
 
-    void tableShowsNameAndOpen();
-    void addMakesAnAccountReadyForItsName();
-    void deleteAsksFirst_data();
-    void deleteAsksFirst();
-    void deletingAnOpenAccountClosesItsWindowWithoutAPrompt();
-    void contextMenuWorksOnTheRowUnderThePointer();
-    void backupAndRestoreThroughTheWindow();
-    void aCorruptArchiveIsNotRestored();
+    void tableShowsNameAndOpen() {
+        auto* model = table()->model();
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("Second"));
+        QCOMPARE(model->index(1, 1).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QVERIFY(model->setData(model->index(1, 1), Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(
+            fx->preferences->arrayForKey(app::prefkeys::ArrayOfAccounts)[1].value("open", false));
+        QVERIFY(model->setData(model->index(1, 0), QStringLiteral("Renamed"), Qt::EditRole));
+        QCOMPARE(names(), (QStringList{"Main", "Renamed"}));
+    }
+
+    void addMakesAnAccountReadyForItsName() {
+        click("addAccountButton");
+        QCOMPARE(names(), (QStringList{"Main", "Second", "New Account"}));
+        const auto record = fx->preferences->arrayForKey(app::prefkeys::ArrayOfAccounts)[2];
+        QVERIFY(fs::exists(app::AccountRecord::databasePath(record.value("directory", ""))));
+        QVERIFY(gui::itemViewEditor(table()));
+        QCOMPARE(table()->currentIndex().row(), 2);
+    }
+
+    void deletingAsksAndAnOpenAccountsWindowClosesWithoutAPrompt() {
+        auto& app = fx->app();
+        auto* document = app.openDocument(app::AccountRecord::databasePath("A1A1"), true);
+        QVERIFY(document);
+        model::Trade::insertInManagedObjectContext(&document->context());
+        select(1);
+        // The question and its answers are the registry's own tests; here, the button asks.
+        fx->dialogs.prompter.queueAnswer(false);
+        click("removeAccountButton");
+        QCOMPARE(fx->dialogs.prompter.asked().back().title, std::string("Confirm Deletion"));
+        QCOMPARE(names(), (QStringList{"Main", "Second"}));
+        fx->dialogs.prompter.queueAnswer(true);
+        click("removeAccountButton");
+        QCOMPARE(names(), QStringList{"Main"});
+        QVERIFY(app.documents().documents().empty());
+        QCOMPARE(fx->dialogs.saveChangesAsked, 0);
+        QVERIFY(!fs::exists(app::AccountRecord::accountFolder("A1A1")));
+    }
+
+    void contextMenuWorksOnTheRowUnderThePointer() {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        select(0);
+        const QRect second = table()->visualRect(table()->model()->index(1, 0));
+        window->showContextMenu(second.center());
+        window->contextMenu()->hide();
+        QCOMPARE(window->accountArrayController().selectionIndexes(), std::vector<std::size_t>{1});
+        QCOMPARE(table()->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(table()->selectionModel()->selectedRows()[0].row(), 1);
+
+        window->showContextMenu(QPoint(second.center().x(), table()->viewport()->height() - 2));
+        window->contextMenu()->hide();
+        QVERIFY(window->accountArrayController().selectionIndexes().empty());
+        QVERIFY(!window->findChild<QPushButton*>("backupAccountButton")->isEnabled());
+    }
+
+    void backupAndRestoreThroughTheWindow() {
+        auto& app = fx->app();
+        // Account "Second" gets a trade, saved, and is backed up.
+        {
+            auto* document = app.openDocument(app::AccountRecord::databasePath("A1A1"), true);
+            model::Trade::insertInManagedObjectContext(&document->context());
+            QVERIFY(document->saveDocument());
+        }
+        const fs::path archive = fx->dir / "second.zip";
+        select(1);
+        fx->dialogs.panelAnswers = {archive};
+        QSignalSpy finished(window, &gui::AccountsWindowController::archiveToolFinished);
+        click("backupAccountButton");
+        QVERIFY(window->isArchiveToolRunning());
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(fx->dialogs.prompter.asked().back().title, std::string("Backup Complete!"));
+        QCOMPARE(fx->dialogs.panels.back().request.nameFieldLabel,
+                 QStringLiteral("Save backup as:"));
+        QVERIFY(fs::exists(archive));
+
+        // Restored into "Main", whose window is open with unsaved edits: it closes without a
+        // prompt and opens again, restored, after the success panel.
+        auto* main = app.openDocument(app::AccountRecord::databasePath("B0W1"), true);
+        model::Log::insertInManagedObjectContext(&main->context());
+        select(0);
+        fx->dialogs.panelAnswers = {archive};
+        fx->dialogs.prompter.queueAnswer(true);
+        click("restoreAccountButton");
+        QVERIFY(finished.wait(10000));
+        const auto& asked = fx->dialogs.prompter.asked();
+        QCOMPARE(asked[asked.size() - 2].title, std::string("Confirm Restore"));
+        QCOMPARE(asked.back().title, std::string("Restore Complete!"));
+        QCOMPARE(fx->dialogs.saveChangesAsked, 0);
+        auto* reopened = app.documents().documentForPath(app::AccountRecord::databasePath("B0W1"));
+        QVERIFY(reopened);
+        QCOMPARE(reopened->context().registeredObjects("Trade").size(), std::size_t(1));
+        QCOMPARE(reopened->context().registeredObjects("Log").size(), std::size_t(0));
+        QCOMPARE(names(), (QStringList{"Main", "Second"}));
+    }
+
+    void aCorruptArchiveIsNotRestored() {
+        const fs::path archive = fx->dir / "corrupt.zip";
+        writeFile(archive, "PK\x03\x04 this is not a zip archive");
+        auto& app = fx->app();
+        auto* main = app.openDocument(app::AccountRecord::databasePath("B0W1"), true);
+        QVERIFY(main);
+        select(0);
+        fx->dialogs.panelAnswers = {archive};
+        fx->dialogs.prompter.queueAnswer(true);
+        QSignalSpy finished(window, &gui::AccountsWindowController::archiveToolFinished);
+        click("restoreAccountButton");
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(fx->dialogs.prompter.asked().back().title, std::string("Restore Failed!"));
+        // The account and its open window are as they were.
+        QVERIFY(fs::exists(app::AccountRecord::databasePath("B0W1")));
+        QCOMPARE(app.documents().documents().size(), std::size_t(1));
+    }
 
 private:
     QTableView* table() { return window->table(); }
@@ -55,132 +161,6 @@ private:
     std::unique_ptr<AppFixture> fx;
     gui::AccountsWindowController* window = nullptr;
 };
-
-void AccountsWindowControllerTest::tableShowsNameAndOpen() {
-    auto* model = table()->model();
-    QCOMPARE(model->rowCount(), 2);
-    QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("Second"));
-    QCOMPARE(model->index(1, 1).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    QVERIFY(model->setData(model->index(1, 1), Qt::Checked, Qt::CheckStateRole));
-    QVERIFY(fx->preferences->arrayForKey(app::prefkeys::ArrayOfAccounts)[1].value("open", false));
-    QVERIFY(model->setData(model->index(1, 0), QStringLiteral("Renamed"), Qt::EditRole));
-    QCOMPARE(names(), (QStringList{"Main", "Renamed"}));
-}
-
-void AccountsWindowControllerTest::addMakesAnAccountReadyForItsName() {
-    click("addAccountButton");
-    QCOMPARE(names(), (QStringList{"Main", "Second", "New Account"}));
-    const auto record = fx->preferences->arrayForKey(app::prefkeys::ArrayOfAccounts)[2];
-    QVERIFY(fs::exists(app::AccountRecord::databasePath(record.value("directory", ""))));
-    QVERIFY(gui::itemViewEditor(table()));
-    QCOMPARE(table()->currentIndex().row(), 2);
-}
-
-void AccountsWindowControllerTest::deleteAsksFirst_data() {
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("No") << false;
-    QTest::newRow("Yes") << true;
-}
-
-void AccountsWindowControllerTest::deleteAsksFirst() {
-    QFETCH(bool, yes);
-    select(1);
-    fx->dialogs.prompter.queueAnswer(yes);
-    click("removeAccountButton");
-    const auto& asked = fx->dialogs.prompter.asked();
-    QCOMPARE(asked.size(), std::size_t(1));
-    QCOMPARE(asked[0].title, std::string("Confirm Deletion"));
-    QCOMPARE(asked[0].defaultButton, std::string("No"));
-    QCOMPARE(names(), yes ? QStringList{"Main"} : (QStringList{"Main", "Second"}));
-    QCOMPARE(fs::exists(app::AccountRecord::accountFolder("A1A1")), !yes);
-}
-
-void AccountsWindowControllerTest::deletingAnOpenAccountClosesItsWindowWithoutAPrompt() {
-    auto& app = fx->app();
-    auto* document = app.openDocument(app::AccountRecord::databasePath("A1A1"), true);
-    QVERIFY(document);
-    model::Trade::insertInManagedObjectContext(&document->context());
-    select(1);
-    fx->dialogs.prompter.queueAnswer(true);
-    click("removeAccountButton");
-    QVERIFY(app.documents().documents().empty());
-    QCOMPARE(fx->dialogs.saveChangesAsked, 0);
-    QVERIFY(!fs::exists(app::AccountRecord::accountFolder("A1A1")));
-}
-
-void AccountsWindowControllerTest::contextMenuWorksOnTheRowUnderThePointer() {
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    select(0);
-    const QRect second = table()->visualRect(table()->model()->index(1, 0));
-    window->showContextMenu(second.center());
-    window->contextMenu()->hide();
-    QCOMPARE(window->accountArrayController().selectionIndexes(), std::vector<std::size_t>{1});
-    QCOMPARE(table()->selectionModel()->selectedRows().size(), 1);
-    QCOMPARE(table()->selectionModel()->selectedRows()[0].row(), 1);
-
-    window->showContextMenu(QPoint(second.center().x(), table()->viewport()->height() - 2));
-    window->contextMenu()->hide();
-    QVERIFY(window->accountArrayController().selectionIndexes().empty());
-    QVERIFY(!window->findChild<QPushButton*>("backupAccountButton")->isEnabled());
-}
-
-void AccountsWindowControllerTest::backupAndRestoreThroughTheWindow() {
-    auto& app = fx->app();
-    // Account "Second" gets a trade, saved, and is backed up.
-    {
-        auto* document = app.openDocument(app::AccountRecord::databasePath("A1A1"), true);
-        model::Trade::insertInManagedObjectContext(&document->context());
-        QVERIFY(document->saveDocument());
-    }
-    const fs::path archive = fx->dir / "second.zip";
-    select(1);
-    fx->dialogs.panelAnswers = {archive};
-    QSignalSpy finished(window, &gui::AccountsWindowController::archiveToolFinished);
-    click("backupAccountButton");
-    QVERIFY(window->isArchiveToolRunning());
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(fx->dialogs.prompter.asked().back().title, std::string("Backup Complete!"));
-    QCOMPARE(fx->dialogs.panels.back().request.nameFieldLabel, QStringLiteral("Save backup as:"));
-    QVERIFY(fs::exists(archive));
-
-    // Restored into "Main", whose window is open with unsaved edits: it closes without a
-    // prompt and opens again, restored, after the success panel.
-    auto* main = app.openDocument(app::AccountRecord::databasePath("B0W1"), true);
-    model::Log::insertInManagedObjectContext(&main->context());
-    select(0);
-    fx->dialogs.panelAnswers = {archive};
-    fx->dialogs.prompter.queueAnswer(true);
-    click("restoreAccountButton");
-    QVERIFY(finished.wait(10000));
-    const auto& asked = fx->dialogs.prompter.asked();
-    QCOMPARE(asked[asked.size() - 2].title, std::string("Confirm Restore"));
-    QCOMPARE(asked.back().title, std::string("Restore Complete!"));
-    QCOMPARE(fx->dialogs.saveChangesAsked, 0);
-    auto* reopened = app.documents().documentForPath(app::AccountRecord::databasePath("B0W1"));
-    QVERIFY(reopened);
-    QCOMPARE(reopened->context().registeredObjects("Trade").size(), std::size_t(1));
-    QCOMPARE(reopened->context().registeredObjects("Log").size(), std::size_t(0));
-    QCOMPARE(names(), (QStringList{"Main", "Second"}));
-}
-
-void AccountsWindowControllerTest::aCorruptArchiveIsNotRestored() {
-    const fs::path archive = fx->dir / "corrupt.zip";
-    writeFile(archive, "PK\x03\x04 this is not a zip archive");
-    auto& app = fx->app();
-    auto* main = app.openDocument(app::AccountRecord::databasePath("B0W1"), true);
-    QVERIFY(main);
-    select(0);
-    fx->dialogs.panelAnswers = {archive};
-    fx->dialogs.prompter.queueAnswer(true);
-    QSignalSpy finished(window, &gui::AccountsWindowController::archiveToolFinished);
-    click("restoreAccountButton");
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(fx->dialogs.prompter.asked().back().title, std::string("Restore Failed!"));
-    // The account and its open window are as they were.
-    QVERIFY(fs::exists(app::AccountRecord::databasePath("B0W1")));
-    QCOMPARE(app.documents().documents().size(), std::size_t(1));
-}
 
 QTEST_MAIN(AccountsWindowControllerTest)
 #include "AccountsWindowControllerTest.moc"

@@ -19,14 +19,125 @@ private slots:
     void init() { fx = std::make_unique<AppFixture>(); }
     void cleanup() { fx.reset(); }
 
-    void startUpOpensTheAccountsMarkedOpenInOrder();
-    void withNothingToOpenTheAccountsWindowComesUp();
-    void openAccountsMenuHasOneItemPerAccount();
-    void anOpenAccountIsNotOpenedTwice();
-    void windowsAreMadeOnce();
-    void quitAsksAboutEveryEditedAccountAndStopsOnCancel();
-    void closingOutrightAsksNothing();
-    void accountWindowsCarryTheApplicationMenus();
+    void startUpOpensTheAccountsMarkedOpenInOrder() {
+        fx->setAccounts(
+            {{"Third", "C3C3", true}, {"First", "A1A1", false}, {"Second", "B2B2", true}});
+        auto& app = fx->launch();
+        QCOMPARE(codesOf(app.documents()), (QStringList{"C3C3", "B2B2"}));
+        for (auto* d : app.documents().documents())
+            QVERIFY(d->window().isVisible());
+        QVERIFY(!app.accountsWindowController());
+    }
+
+    void withNothingToOpenTheAccountsWindowComesUp() {
+        fx->setAccounts({{"Main", "B0W1", false}});
+        auto& app = fx->launch();
+        QVERIFY(app.documents().documents().empty());
+        QVERIFY(app.accountsWindowController());
+        QVERIFY(app.accountsWindowController()->isVisible());
+    }
+
+    void openAccountsMenuHasOneItemPerAccount() {
+        fx->setAccounts({{"Same", "A1A1", false}, {"Same", "B2B2", false}, {"R&D", "C3C3", false}});
+        auto& app = fx->app();
+        QMenu menu;
+        menu.addAction("stale");
+        app.menuNeedsUpdate(&menu);
+        QCOMPARE(menu.actions().size(), 3);
+        QCOMPARE(menu.actions()[0]->text(), QStringLiteral("Same"));
+        QCOMPARE(menu.actions()[1]->text(), QStringLiteral("Same"));
+        QCOMPARE(menu.actions()[2]->text(), QStringLiteral("R&&D"));
+        QCOMPARE(menu.actions()[1]->data().toInt(), 1);
+        menu.actions()[1]->trigger();
+        QCOMPARE(codesOf(app.documents()), QStringList{"B2B2"});
+
+        fx->setAccounts({});
+        app.menuNeedsUpdate(&menu);
+        QVERIFY(menu.actions().isEmpty());
+    }
+
+    void anOpenAccountIsNotOpenedTwice() {
+        fx->setAccounts({{"Main", "B0W1", true}});
+        auto& app = fx->launch();
+        auto* first = app.documents().documents().front();
+        app.openAccount(0);
+        QCOMPARE(app.documents().documents().size(), std::size_t(1));
+        QCOMPARE(app.documents().documents().front(), first);
+        // The same file by another spelling of its path is the same document.
+        auto other = app::SupportFolder::path() / "." / "B0W1" / "database.brdb";
+        QCOMPARE(app.openDocument(other, true), first);
+    }
+
+    void windowsAreMadeOnce() {
+        auto& app = fx->app();
+        app.showPreferences();
+        auto* preferences = app.preferencesController();
+        app.showAboutPanel();
+        auto* about = app.aboutPanelController();
+        app.showAccountsPanel();
+        auto* accounts = app.accountsWindowController();
+        app.showPreferences();
+        app.showAboutPanel();
+        app.showAccountsPanel();
+        QCOMPARE(app.preferencesController(), preferences);
+        QCOMPARE(app.aboutPanelController(), about);
+        QCOMPARE(app.accountsWindowController(), accounts);
+    }
+
+    void quitAsksAboutEveryEditedAccountAndStopsOnCancel() {
+        fx->setAccounts({{"One", "A1A1", true}, {"Two", "B2B2", true}, {"Three", "C3C3", true}});
+        auto& app = fx->launch();
+        auto documents = app.documents().documents();
+        for (auto* d : {documents[0], documents[2]})
+            model::Trade::insertInManagedObjectContext(&d->context());
+
+        fx->dialogs.saveChangesAnswers = {Answer::Cancel};
+        QVERIFY(!app.quit());
+        QCOMPARE(fx->dialogs.saveChangesAsked, 1);
+        QCOMPARE(app.documents().documents().size(), std::size_t(3));
+
+        fx->dialogs.saveChangesAnswers = {Answer::DontSave, Answer::Cancel};
+        QVERIFY(!app.quit());
+        QCOMPARE(fx->dialogs.saveChangesAsked, 3);
+        // The first closed; the unchanged second closed without a question; the third stayed.
+        QCOMPARE(codesOf(app.documents()), QStringList{"C3C3"});
+
+        fx->dialogs.saveChangesAnswers = {Answer::Save};
+        QVERIFY(app.quit());
+        QVERIFY(app.documents().documents().empty());
+        Error error;
+        auto saved = model::openAccountStore(app::AccountRecord::databasePath("C3C3"), &error);
+        QCOMPARE(saved->registeredObjects("Trade").size(), std::size_t(1));
+        auto dropped = model::openAccountStore(app::AccountRecord::databasePath("A1A1"), &error);
+        QCOMPARE(dropped->registeredObjects("Trade").size(), std::size_t(0));
+    }
+
+    void closingOutrightAsksNothing() {
+        fx->setAccounts({{"Main", "B0W1", true}});
+        auto& app = fx->launch();
+        model::Trade::insertInManagedObjectContext(&app.documents().documents().front()->context());
+        QVERIFY(app.documents().closeDocument(app::AccountRecord::databasePath("B0W1")));
+        QVERIFY(app.documents().documents().empty());
+        QCOMPARE(fx->dialogs.saveChangesAsked, 0);
+        QVERIFY(!app.documents().closeDocument(app::AccountRecord::databasePath("B0W1")));
+    }
+
+    void accountWindowsCarryTheApplicationMenus() {
+        fx->setAccounts({{"Main", "B0W1", true}});
+        auto& app = fx->launch();
+        auto& window = app.documents().documents().front()->window();
+        QStringList names;
+        for (QAction* a : window.fileMenu()->actions())
+            if (!a->isSeparator())
+                names << (a->menu() ? a->menu()->objectName() : a->objectName());
+        QCOMPARE(names, (QStringList{"openAccountsMenu", "showAccountsAction", "saveAction",
+                                     "closeAction", "importTradesAction", "exportTradesAction",
+                                     "exportJournalAction", "quitAction"}));
+        auto* import = window.findChild<QAction*>("importTradesAction");
+        QVERIFY(import->isEnabled());
+        QVERIFY(window.findChild<QAction*>("showPreferencesAction"));
+        QVERIFY(window.findChild<QAction*>("showAboutAction"));
+    }
 
 private:
     static QStringList codesOf(gui::DocumentRegistry& registry) {
@@ -37,125 +148,6 @@ private:
     }
     std::unique_ptr<AppFixture> fx;
 };
-
-void AppControllerTest::startUpOpensTheAccountsMarkedOpenInOrder() {
-    fx->setAccounts({{"Third", "C3C3", true}, {"First", "A1A1", false}, {"Second", "B2B2", true}});
-    auto& app = fx->launch();
-    QCOMPARE(codesOf(app.documents()), (QStringList{"C3C3", "B2B2"}));
-    for (auto* d : app.documents().documents())
-        QVERIFY(d->window().isVisible());
-    QVERIFY(!app.accountsWindowController());
-}
-
-void AppControllerTest::withNothingToOpenTheAccountsWindowComesUp() {
-    fx->setAccounts({{"Main", "B0W1", false}});
-    auto& app = fx->launch();
-    QVERIFY(app.documents().documents().empty());
-    QVERIFY(app.accountsWindowController());
-    QVERIFY(app.accountsWindowController()->isVisible());
-}
-
-void AppControllerTest::openAccountsMenuHasOneItemPerAccount() {
-    fx->setAccounts({{"Same", "A1A1", false}, {"Same", "B2B2", false}, {"R&D", "C3C3", false}});
-    auto& app = fx->app();
-    QMenu menu;
-    menu.addAction("stale");
-    app.menuNeedsUpdate(&menu);
-    QCOMPARE(menu.actions().size(), 3);
-    QCOMPARE(menu.actions()[0]->text(), QStringLiteral("Same"));
-    QCOMPARE(menu.actions()[1]->text(), QStringLiteral("Same"));
-    QCOMPARE(menu.actions()[2]->text(), QStringLiteral("R&&D"));
-    QCOMPARE(menu.actions()[1]->data().toInt(), 1);
-    menu.actions()[1]->trigger();
-    QCOMPARE(codesOf(app.documents()), QStringList{"B2B2"});
-
-    fx->setAccounts({});
-    app.menuNeedsUpdate(&menu);
-    QVERIFY(menu.actions().isEmpty());
-}
-
-void AppControllerTest::anOpenAccountIsNotOpenedTwice() {
-    fx->setAccounts({{"Main", "B0W1", true}});
-    auto& app = fx->launch();
-    auto* first = app.documents().documents().front();
-    app.openAccount(0);
-    QCOMPARE(app.documents().documents().size(), std::size_t(1));
-    QCOMPARE(app.documents().documents().front(), first);
-    // The same file by another spelling of its path is the same document.
-    auto other = app::SupportFolder::path() / "." / "B0W1" / "database.brdb";
-    QCOMPARE(app.openDocument(other, true), first);
-}
-
-void AppControllerTest::windowsAreMadeOnce() {
-    auto& app = fx->app();
-    app.showPreferences();
-    auto* preferences = app.preferencesController();
-    app.showAboutPanel();
-    auto* about = app.aboutPanelController();
-    app.showAccountsPanel();
-    auto* accounts = app.accountsWindowController();
-    app.showPreferences();
-    app.showAboutPanel();
-    app.showAccountsPanel();
-    QCOMPARE(app.preferencesController(), preferences);
-    QCOMPARE(app.aboutPanelController(), about);
-    QCOMPARE(app.accountsWindowController(), accounts);
-}
-
-void AppControllerTest::quitAsksAboutEveryEditedAccountAndStopsOnCancel() {
-    fx->setAccounts({{"One", "A1A1", true}, {"Two", "B2B2", true}, {"Three", "C3C3", true}});
-    auto& app = fx->launch();
-    auto documents = app.documents().documents();
-    for (auto* d : {documents[0], documents[2]})
-        model::Trade::insertInManagedObjectContext(&d->context());
-
-    fx->dialogs.saveChangesAnswers = {Answer::Cancel};
-    QVERIFY(!app.quit());
-    QCOMPARE(fx->dialogs.saveChangesAsked, 1);
-    QCOMPARE(app.documents().documents().size(), std::size_t(3));
-
-    fx->dialogs.saveChangesAnswers = {Answer::DontSave, Answer::Cancel};
-    QVERIFY(!app.quit());
-    QCOMPARE(fx->dialogs.saveChangesAsked, 3);
-    // The first closed; the unchanged second closed without a question; the third stayed.
-    QCOMPARE(codesOf(app.documents()), QStringList{"C3C3"});
-
-    fx->dialogs.saveChangesAnswers = {Answer::Save};
-    QVERIFY(app.quit());
-    QVERIFY(app.documents().documents().empty());
-    Error error;
-    auto saved = model::openAccountStore(app::AccountRecord::databasePath("C3C3"), &error);
-    QCOMPARE(saved->registeredObjects("Trade").size(), std::size_t(1));
-    auto dropped = model::openAccountStore(app::AccountRecord::databasePath("A1A1"), &error);
-    QCOMPARE(dropped->registeredObjects("Trade").size(), std::size_t(0));
-}
-
-void AppControllerTest::closingOutrightAsksNothing() {
-    fx->setAccounts({{"Main", "B0W1", true}});
-    auto& app = fx->launch();
-    model::Trade::insertInManagedObjectContext(&app.documents().documents().front()->context());
-    QVERIFY(app.documents().closeDocument(app::AccountRecord::databasePath("B0W1")));
-    QVERIFY(app.documents().documents().empty());
-    QCOMPARE(fx->dialogs.saveChangesAsked, 0);
-    QVERIFY(!app.documents().closeDocument(app::AccountRecord::databasePath("B0W1")));
-}
-
-void AppControllerTest::accountWindowsCarryTheApplicationMenus() {
-    fx->setAccounts({{"Main", "B0W1", true}});
-    auto& app = fx->launch();
-    auto& window = app.documents().documents().front()->window();
-    QStringList names;
-    for (QAction* a : window.fileMenu()->actions())
-        if (!a->isSeparator())
-            names << (a->menu() ? a->menu()->objectName() : a->objectName());
-    QCOMPARE(names, (QStringList{"openAccountsMenu", "showAccountsAction", "saveAction",
-                                 "closeAction", "importTradesAction", "exportTradesAction",
-                                 "exportJournalAction", "quitAction"}));
-    auto* import = window.findChild<QAction*>("importTradesAction");
-    QVERIFY(import->isEnabled());
-    QVERIFY(window.findChild<QAction*>("showPreferencesAction"));
-    QVERIFY(window.findChild<QAction*>("showAboutAction"));
-}
 
 QTEST_MAIN(AppControllerTest)
 #include "AppControllerTest.moc"

@@ -37,9 +37,52 @@ private slots:
         dir.reset();
     }
 
-    void addingToAnEmptyListSelectsThePlaceholderForTyping();
-    void addingCommitsTheEditInProgressFirst();
-    void removingTheFirstStrategyShiftsTheRest();
+    void addingToAnEmptyListSelectsThePlaceholderForTyping() {
+        preferences->setObject(nlohmann::json::array(), ArrayOfStrategies);
+        window->createStrategy();
+        QCOMPARE(entries(ArrayOfStrategies, Strategy), QStringList{"New Strategy"});
+        auto* table = window->strategiesTV();
+        QVERIFY(gui::itemViewEditor(table));
+        QCOMPARE(table->currentIndex().row(), 0);
+        QLineEdit* line = editor(table);
+        QVERIFY(line);
+        QCOMPARE(line->selectedText(), QStringLiteral("New Strategy"));
+        // Typing replaces the placeholder, and the list is written back when the edit ends.
+        QTest::keyClicks(line, "Scalp");
+        QTest::keyClick(line, Qt::Key_Return); // the delegate commits from the event loop
+        QTRY_COMPARE(entries(ArrayOfStrategies, Strategy), QStringList{"Scalp"});
+    }
+
+    void addingCommitsTheEditInProgressFirst() {
+        window->tabs()->setCurrentIndex(1);
+        auto* table = window->indicesTV();
+        const QStringList before = entries(ArrayOfIndices, Index);
+        table->setCurrentIndex(table->model()->index(0, 0));
+        table->edit(table->currentIndex());
+        QLineEdit* line = editor(table);
+        QVERIFY(line);
+        line->setText("SPX");
+        window->createIndex();
+        QStringList expected = before;
+        expected[0] = "SPX";
+        expected << "NEW";
+        QCOMPARE(entries(ArrayOfIndices, Index), expected);
+        QCOMPARE(table->currentIndex().row(), expected.size() - 1);
+        QVERIFY(log.lines().empty());
+    }
+
+    void removingTheFirstStrategyShiftsTheRest() {
+        preferences->setObject(
+            nlohmann::json::array({{{"strategy", "A"}}, {{"strategy", "B"}}, {{"strategy", "C"}}}),
+            ArrayOfStrategies);
+        auto* table = window->strategiesTV();
+        table->selectRow(0);
+        window->findChild<QPushButton*>("removeStrategyButton")->click();
+        QCOMPARE(entries(ArrayOfStrategies, Strategy), (QStringList{"B", "C"}));
+        // Position 1 now names what was third.
+        QCOMPARE(QString::fromStdString(preferences->arrayForKey(ArrayOfStrategies)[1]["strategy"]),
+                 QStringLiteral("C"));
+    }
 
 private:
     static QLineEdit* editor(QTableView* table) {
@@ -56,53 +99,6 @@ private:
     std::unique_ptr<gui::PreferencesController> window;
     MemoryLog log;
 };
-
-void PreferencesControllerTest::addingToAnEmptyListSelectsThePlaceholderForTyping() {
-    preferences->setObject(nlohmann::json::array(), ArrayOfStrategies);
-    window->createStrategy();
-    QCOMPARE(entries(ArrayOfStrategies, Strategy), QStringList{"New Strategy"});
-    auto* table = window->strategiesTV();
-    QVERIFY(gui::itemViewEditor(table));
-    QCOMPARE(table->currentIndex().row(), 0);
-    QLineEdit* line = editor(table);
-    QVERIFY(line);
-    QCOMPARE(line->selectedText(), QStringLiteral("New Strategy"));
-    // Typing replaces the placeholder, and the list is written back when the edit ends.
-    QTest::keyClicks(line, "Scalp");
-    QTest::keyClick(line, Qt::Key_Return); // the delegate commits from the event loop
-    QTRY_COMPARE(entries(ArrayOfStrategies, Strategy), QStringList{"Scalp"});
-}
-
-void PreferencesControllerTest::addingCommitsTheEditInProgressFirst() {
-    window->tabs()->setCurrentIndex(1);
-    auto* table = window->indicesTV();
-    const QStringList before = entries(ArrayOfIndices, Index);
-    table->setCurrentIndex(table->model()->index(0, 0));
-    table->edit(table->currentIndex());
-    QLineEdit* line = editor(table);
-    QVERIFY(line);
-    line->setText("SPX");
-    window->createIndex();
-    QStringList expected = before;
-    expected[0] = "SPX";
-    expected << "NEW";
-    QCOMPARE(entries(ArrayOfIndices, Index), expected);
-    QCOMPARE(table->currentIndex().row(), expected.size() - 1);
-    QVERIFY(log.lines().empty());
-}
-
-void PreferencesControllerTest::removingTheFirstStrategyShiftsTheRest() {
-    preferences->setObject(
-        nlohmann::json::array({{{"strategy", "A"}}, {{"strategy", "B"}}, {{"strategy", "C"}}}),
-        ArrayOfStrategies);
-    auto* table = window->strategiesTV();
-    table->selectRow(0);
-    window->findChild<QPushButton*>("removeStrategyButton")->click();
-    QCOMPARE(entries(ArrayOfStrategies, Strategy), (QStringList{"B", "C"}));
-    // Position 1 now names what was third.
-    QCOMPARE(QString::fromStdString(preferences->arrayForKey(ArrayOfStrategies)[1]["strategy"]),
-             QStringLiteral("C"));
-}
 
 QTEST_MAIN(PreferencesControllerTest)
 #include "PreferencesControllerTest.moc"

@@ -8,52 +8,48 @@ using namespace brivel;
 class QtSchedulerTest : public QObject {
     Q_OBJECT
 private slots:
-    void runsByDueTimeThenSchedulingOrder();
-    void runsNothingInsideTheCall();
-    void aFunctionMayDestroyItsScheduler();
+    void runsByDueTimeThenSchedulingOrder() {
+        gui::QtScheduler scheduler;
+        QStringList ran;
+        scheduler.schedule(0.05, [&] { ran << "late"; });
+        scheduler.schedule(0.01, [&] { ran << "first"; });
+        scheduler.schedule(0.01, [&] { ran << "second"; });
+        scheduler.schedule(0.0, [&] { ran << "now"; });
+        QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 4, 2000);
+        QCOMPARE(ran, (QStringList{"now", "first", "second", "late"}));
+        QTRY_COMPARE(scheduler.pendingCount(), std::size_t(0));
+    }
+
+    void runsNothingInsideTheCall() {
+        gui::QtScheduler scheduler;
+        int runs = 0;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 ranAfter = -1;
+        scheduler.schedule(0.01, [&] {
+            ++runs;
+            ranAfter = clock.elapsed();
+        });
+        QCOMPARE(runs, 0);
+        QTRY_COMPARE(runs, 1);
+        QVERIFY(ranAfter >= 9);
+    }
+
+    void aFunctionMayDestroyItsScheduler() {
+        auto* scheduler = new gui::QtScheduler;
+        bool after = false;
+        std::string captured = "kept alive";
+        std::string seen;
+        scheduler->schedule(0.0, [&, captured] {
+            delete scheduler;
+            seen = captured; // the function's captures outlive its scheduler
+        });
+        scheduler->schedule(0.0, [&] { after = true; });
+        QTRY_COMPARE(seen, std::string("kept alive"));
+        QTest::qWait(20);
+        QVERIFY(!after);
+    }
 };
-
-void QtSchedulerTest::runsByDueTimeThenSchedulingOrder() {
-    gui::QtScheduler scheduler;
-    QStringList ran;
-    scheduler.schedule(0.05, [&] { ran << "late"; });
-    scheduler.schedule(0.01, [&] { ran << "first"; });
-    scheduler.schedule(0.01, [&] { ran << "second"; });
-    scheduler.schedule(0.0, [&] { ran << "now"; });
-    QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 4, 2000);
-    QCOMPARE(ran, (QStringList{"now", "first", "second", "late"}));
-    QTRY_COMPARE(scheduler.pendingCount(), std::size_t(0));
-}
-
-void QtSchedulerTest::runsNothingInsideTheCall() {
-    gui::QtScheduler scheduler;
-    int runs = 0;
-    QElapsedTimer clock;
-    clock.start();
-    qint64 ranAfter = -1;
-    scheduler.schedule(0.01, [&] {
-        ++runs;
-        ranAfter = clock.elapsed();
-    });
-    QCOMPARE(runs, 0);
-    QTRY_COMPARE(runs, 1);
-    QVERIFY(ranAfter >= 9);
-}
-
-void QtSchedulerTest::aFunctionMayDestroyItsScheduler() {
-    auto* scheduler = new gui::QtScheduler;
-    bool after = false;
-    std::string captured = "kept alive";
-    std::string seen;
-    scheduler->schedule(0.0, [&, captured] {
-        delete scheduler;
-        seen = captured; // the function's captures outlive its scheduler
-    });
-    scheduler->schedule(0.0, [&] { after = true; });
-    QTRY_COMPARE(seen, std::string("kept alive"));
-    QTest::qWait(20);
-    QVERIFY(!after);
-}
 
 QTEST_MAIN(QtSchedulerTest)
 #include "QtSchedulerTest.moc"

@@ -1,14 +1,9 @@
 #pragma once
 
-#include "core/app/AccountRecord.h"
-#include "core/app/Preferences.h"
-#include "core/app/StartUp.h"
-#include "core/app/SupportFolder.h"
-#include "gui/ScriptedDialogs.h"
+#include "../app/AppTestSupport.h"
 #include "gui/app/QtScheduler.h"
 #include "gui/document/AccountDocument.h"
 #include "gui/document/AccountView.h"
-#include "support/TempDir.h"
 
 #include <memory>
 
@@ -35,17 +30,10 @@ inline std::vector<gui::AccountViewFactory> refusingViews() {
     return out;
 }
 
-// The user's folders in a temporary folder, start-up run, and the default account's database
-// ready to open as a document.
-class DocumentFixture {
+// The application's fixture with the default account's database ready to open as a document.
+class DocumentFixture : public AppFixture {
 public:
-    DocumentFixture()
-        : dataHome(std::string("XDG_DATA_HOME"), (dir / "data").string()),
-          configHome(std::string("XDG_CONFIG_HOME"), (dir / "config").string()),
-          preferences(std::make_unique<app::Preferences>(app::SupportFolder::preferencesFile())),
-          services{*preferences, dialogs, refusingViews(), {}} {
-        app::StartUp::prepare(*preferences);
-    }
+    DocumentFixture() : services{*preferences, dialogs, refusingViews(), {}} {}
 
     std::filesystem::path defaultDatabase() const {
         return app::AccountRecord::databasePath(app::AccountRecord::DefaultFolderCode);
@@ -60,11 +48,6 @@ public:
     }
     std::unique_ptr<gui::AccountDocument> openDefault() { return open(defaultDatabase()); }
 
-    TempDir dir;
-    ScopedEnv dataHome;
-    ScopedEnv configHome;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<app::Preferences> preferences;
     gui::DocumentServices services;
 };
 

@@ -1,16 +1,8 @@
 // The import dialog, offscreen: preview, column choices, bad lines, and the import itself as one
 // undo step.
 
-#ifndef Q_MOC_RUN
-#include "core/app/Preferences.h"
-#include "core/model/AccountStore.h"
-#include "core/model/Trade.h"
-#include "core/platform/Clock.h"
-#include "core/platform/Prompter.h"
-#include "gui/document/AccountEnvironment.h"
-#include "support/TempDir.h"
-#endif
 #include "gui/import/ImportTradesDialog.h"
+#include "gui/support/ViewTestAccount.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,44 +17,23 @@ class ImportTradesDialogTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> m_dir;
-    std::unique_ptr<app::Preferences> m_prefs;
-    std::unique_ptr<store::ObjectContext> m_context;
-    std::unique_ptr<FixedClock> m_clock;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<gui::AccountEnvironment> m_env;
+    std::unique_ptr<gui::test::ViewTestAccount> m_account;
 
     QString file(const char* name, const std::string& text) {
-        auto path = *m_dir / name;
+        auto path = m_account->folder().parent_path() / name;
         test::writeFile(path, text);
         return QString::fromStdString(path.string());
     }
-    std::size_t tradeCount() const { return m_context->registeredObjects("Trade").size(); }
+    std::size_t tradeCount() const {
+        return m_account->context().registeredObjects("Trade").size();
+    }
 
 private slots:
-    void init() {
-        m_dir = std::make_unique<test::TempDir>();
-        m_prefs = std::make_unique<app::Preferences>(*m_dir / "preferences.json");
-        const auto database = *m_dir / "T001" / "database.brdb";
-        std::filesystem::create_directories(database.parent_path());
-        Error error;
-        QVERIFY(model::createEmptyAccountStore(database, &error));
-        m_context = model::openAccountStore(database, &error);
-        QVERIFY(m_context);
-        m_clock = std::make_unique<FixedClock>(Date(1700000000.0));
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        m_env.reset(new gui::AccountEnvironment{*m_context, *m_prefs, *m_clock, *m_prompter, "T001",
-                                                database, nullptr});
-    }
-    void cleanup() {
-        m_env.reset();
-        m_context.reset();
-        m_prefs.reset();
-        m_dir.reset();
-    }
+    void init() { m_account = std::make_unique<gui::test::ViewTestAccount>(Date(1700000000.0)); }
+    void cleanup() { m_account.reset(); }
 
     void previewShowsTheOrdersAndTheChosenColumns() {
-        gui::ImportTradesDialog dialog(*m_env);
+        gui::ImportTradesDialog dialog(m_account->env());
         dialog.setFile(file("fills.csv", "Date,Symbol,Side,Qty,Fill Price\n"
                                          "2024-03-01 09:30,AAPL,buy,100,10\n"
                                          "2024-03-01 09:40,AAPL,sell,100,12\n"
@@ -92,7 +63,7 @@ private slots:
     }
 
     void badLinesAreListedAndBlockTheImportUntilSkipped() {
-        gui::ImportTradesDialog dialog(*m_env);
+        gui::ImportTradesDialog dialog(m_account->env());
         dialog.setFile(file("bad.csv", "Date,Symbol,Side,Quantity,Price\n"
                                        "2024-03-01,AAPL,buy,100,10\n"
                                        "2024-03-01,AAPL,sell,many,12\n"));
@@ -108,7 +79,7 @@ private slots:
     }
 
     void importingCreatesTheTradesAsOneUndoStep() {
-        gui::ImportTradesDialog dialog(*m_env);
+        gui::ImportTradesDialog dialog(m_account->env());
         dialog.setFile(file("fills.csv", "Date,Symbol,Side,Quantity,Price,Commission\n"
                                          "2024-03-01 09:30,AAPL,buy,100,10,1\n"
                                          "2024-03-01 09:40,AAPL,sell,100,12,1\n"
@@ -119,18 +90,19 @@ private slots:
         QVERIFY(dialog.summary());
         QCOMPARE(dialog.summary()->tradesClosed, std::size_t(1));
         QCOMPARE(dialog.summary()->netProfit, 198.0);
-        QCOMPARE(m_prompter->asked().size(), std::size_t(1));
-        QCOMPARE(QString::fromStdString(m_prompter->asked()[0].title), QString("Import Complete"));
-        QVERIFY(QString::fromStdString(m_prompter->asked()[0].message).contains("198.00"));
+        QCOMPARE(m_account->prompter.asked().size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(m_account->prompter.asked()[0].title),
+                 QString("Import Complete"));
+        QVERIFY(QString::fromStdString(m_account->prompter.asked()[0].message).contains("198.00"));
 
-        m_context->undoManager().undo();
+        m_account->context().undoManager().undo();
         QCOMPARE(tradeCount(), std::size_t(0));
-        QVERIFY(m_context->registeredObjects("Order").empty());
+        QVERIFY(m_account->context().registeredObjects("Order").empty());
 
         // The same file again: nothing new once the first import stands.
-        m_context->undoManager().redo();
+        m_account->context().undoManager().redo();
         QCOMPARE(tradeCount(), std::size_t(2));
-        gui::ImportTradesDialog again(*m_env);
+        gui::ImportTradesDialog again(m_account->env());
         again.setFile(file("fills.csv", "Date,Symbol,Side,Quantity,Price,Commission\n"
                                         "2024-03-01 09:30,AAPL,buy,100,10,1\n"));
         QCOMPARE(again.plan().duplicatesSkipped, std::size_t(1));
@@ -138,7 +110,7 @@ private slots:
     }
 
     void theOwnExportIsRecognised() {
-        gui::ImportTradesDialog dialog(*m_env);
+        gui::ImportTradesDialog dialog(m_account->env());
         dialog.setFile(file("trades.csv", "Trade #,Order Date,Ticker,Description,Buy/Sell,"
                                           "Quantity,Price,Commission,Reason,Strategy\n"
                                           "1,2024-03-01 09:30:00 -0500,X,A,Buy,10,$5.00,,,\n"));

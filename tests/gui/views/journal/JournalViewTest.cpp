@@ -11,23 +11,6 @@ using namespace brivel;
 using namespace brivel::gui;
 using namespace brivel::gui::test;
 
-class JournalViewTest : public QObject {
-    Q_OBJECT
-private slots:
-    void opensOnTheNewestDay();
-    void createNotePlacesTheNewNoteLastAndEditsItsTicker();
-    void undoingTheNewNoteKeepsWhatWasTypedBefore();
-    void noNoteWithoutASelectedDay();
-    void aRefusedEditStopsTheNewNote();
-    void aRefusedDateKeepsTheCellInEditing();
-    void showsTheIndexLevelsWithoutTouchingTheLevelsTable();
-    void deletingADayAsksFirst();
-    void notesAndLevelsAreAddedAndDeletedWithoutAsking();
-    void panelPlacementKeepsThePanelOnTheScreen_data();
-    void panelPlacementKeepsThePanelOnTheScreen();
-    void noteDetailPanelEditsTheSelectedNoteAtLength();
-};
-
 namespace {
 
 struct Journal {
@@ -55,201 +38,197 @@ struct Journal {
 
 } // namespace
 
-void JournalViewTest::opensOnTheNewestDay() {
-    Journal j;
-    QCOMPARE(j.view->logAC().selectedObjects().size(), 1u);
-    QCOMPARE(j.view->logAC().selectedObjects()[0], j.day2);
-    QCOMPARE(j.view->notesAC().arrangedObjects().size(), 2u);
-    QCOMPARE(j.view->logTV()->model()->index(0, 0).data().toString(),
-             QStringLiteral("May 1, 2024"));
-    QCOMPARE(j.view->noteTV()->model()->index(0, NotesTableView::TimeColumn).data().toString(),
-             QStringLiteral("May 2, 2024, 9:00 AM"));
-}
+class JournalViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void createNotePlacesTheNewNoteLastAndEditsItsTicker() {
+        Journal j;
+        j.view->createNote();
+        const auto& notes = j.view->notesAC().arrangedObjects();
+        QCOMPARE(notes.size(), 3u);
+        auto* created = static_cast<model::Note*>(notes.back());
+        QCOMPARE(created->timestamp(), j.account.clock.now());
+        QCOMPARE(created->log(), j.day2);
+        QVERIFY(j.view->noteTV()->isEditing());
+        QCOMPARE(j.view->noteTV()->currentIndex().row(), 2);
+        QCOMPARE(j.view->noteTV()->currentIndex().column(), NotesTableView::TickerColumn);
+        QVERIFY(focusedEditor());
+        typeAndLeave("NVDA", Qt::Key_Return);
+        QCOMPARE(created->ticker(), std::optional<std::string>("NVDA"));
+    }
 
-void JournalViewTest::createNotePlacesTheNewNoteLastAndEditsItsTicker() {
-    Journal j;
-    j.view->createNote();
-    const auto& notes = j.view->notesAC().arrangedObjects();
-    QCOMPARE(notes.size(), 3u);
-    auto* created = static_cast<model::Note*>(notes.back());
-    QCOMPARE(created->timestamp(), j.account.clock.now());
-    QCOMPARE(created->log(), j.day2);
-    QVERIFY(j.view->noteTV()->isEditing());
-    QCOMPARE(j.view->noteTV()->currentIndex().row(), 2);
-    QCOMPARE(j.view->noteTV()->currentIndex().column(), NotesTableView::TickerColumn);
-    QVERIFY(focusedEditor());
-    typeAndLeave("NVDA", Qt::Key_Return);
-    QCOMPARE(created->ticker(), std::optional<std::string>("NVDA"));
-}
+    void undoingTheNewNoteKeepsWhatWasTypedBefore() {
+        Journal j;
+        auto* model = j.view->noteTV()->model();
+        // Typed into the first note in the same event as the command (no event end between).
+        QVERIFY(model->setData(model->index(0, NotesTableView::CommentColumn), "typed before"));
+        j.view->createNote();
+        j.account.endEvent();
+        typeAndLeave("TSLA", Qt::Key_Return);
+        j.account.endEvent();
+        auto& undo = j.account.context().undoManager();
+        undo.undo(); // the ticker typed into the new note
+        undo.undo(); // the new note
+        QCOMPARE(j.view->notesAC().arrangedObjects().size(), 2u);
+        QCOMPARE(static_cast<model::Note*>(j.view->notesAC().arrangedObjects()[0])->comment(),
+                 std::optional<std::string>("typed before"));
+        undo.undo();
+        QCOMPARE(static_cast<model::Note*>(j.view->notesAC().arrangedObjects()[0])->comment(),
+                 std::optional<std::string>("opening range"));
+    }
 
-void JournalViewTest::undoingTheNewNoteKeepsWhatWasTypedBefore() {
-    Journal j;
-    auto* model = j.view->noteTV()->model();
-    // Typed into the first note in the same event as the command (no event end between).
-    QVERIFY(model->setData(model->index(0, NotesTableView::CommentColumn), "typed before"));
-    j.view->createNote();
-    j.account.endEvent();
-    typeAndLeave("TSLA", Qt::Key_Return);
-    j.account.endEvent();
-    auto& undo = j.account.context().undoManager();
-    undo.undo(); // the ticker typed into the new note
-    undo.undo(); // the new note
-    QCOMPARE(j.view->notesAC().arrangedObjects().size(), 2u);
-    QCOMPARE(static_cast<model::Note*>(j.view->notesAC().arrangedObjects()[0])->comment(),
-             std::optional<std::string>("typed before"));
-    undo.undo();
-    QCOMPARE(static_cast<model::Note*>(j.view->notesAC().arrangedObjects()[0])->comment(),
-             std::optional<std::string>("opening range"));
-}
+    void noNoteWithoutASelectedDay() {
+        Journal j;
+        j.view->logAC().setSelectionIndexes({});
+        QCOMPARE(j.view->notesAC().arrangedObjects().size(), 0u);
+        QVERIFY(!j.view->findChild<QAction*>("createNoteAction")->isEnabled());
+        j.view->createNote();
+        QCOMPARE(j.account.context().registeredObjects("Note").size(), 3u);
+    }
 
-void JournalViewTest::noNoteWithoutASelectedDay() {
-    Journal j;
-    j.view->logAC().setSelectionIndexes({});
-    QCOMPARE(j.view->notesAC().arrangedObjects().size(), 0u);
-    QVERIFY(!j.view->findChild<QAction*>("createNoteAction")->isEnabled());
-    j.view->createNote();
-    QCOMPARE(j.account.context().registeredObjects("Note").size(), 3u);
-}
+    void aRefusedEditStopsTheNewNote() {
+        Journal j;
+        j.view->noteTV()->setFocus();
+        j.view->noteTV()->editCell(0, NotesTableView::TimeColumn);
+        QLineEdit* editor = focusedEditor();
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, "someday");
+        j.account.memoryLog.clear();
+        j.view->createNote();
+        QVERIFY(j.account.memoryLog.contains("Unable to end editing for adding a note"));
+        QCOMPARE(j.view->notesAC().arrangedObjects().size(), 2u);
+        QVERIFY(j.view->noteTV()->isEditing());
+        QCOMPARE(editor->text(), QStringLiteral("someday"));
+        QVERIFY(!j.view->commitEditing());
+    }
 
-void JournalViewTest::aRefusedEditStopsTheNewNote() {
-    Journal j;
-    j.view->noteTV()->setFocus();
-    j.view->noteTV()->editCell(0, NotesTableView::TimeColumn);
-    QLineEdit* editor = focusedEditor();
-    QVERIFY(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, "someday");
-    j.account.memoryLog.clear();
-    j.view->createNote();
-    QVERIFY(j.account.memoryLog.contains("Unable to end editing for adding a note"));
-    QCOMPARE(j.view->notesAC().arrangedObjects().size(), 2u);
-    QVERIFY(j.view->noteTV()->isEditing());
-    QCOMPARE(editor->text(), QStringLiteral("someday"));
-    QVERIFY(!j.view->commitEditing());
-}
+    void aRefusedDateKeepsTheCellInEditing() {
+        Journal j;
+        auto* note = static_cast<model::Note*>(j.view->notesAC().arrangedObjects()[0]);
+        j.view->noteTV()->setFocus();
+        j.view->noteTV()->editCell(0, NotesTableView::TimeColumn);
+        typeAndLeave("the day after", Qt::Key_Return);
+        QVERIFY(j.view->noteTV()->isEditing());
+        QCOMPARE(focusedEditor()->text(), QStringLiteral("the day after"));
+        typeAndLeave("the day after", Qt::Key_Tab);
+        QVERIFY(j.view->noteTV()->isEditing());
+        QCOMPARE(note->timestamp(), localTime(2024, 5, 2, 9));
+        // The short, medium and long styles are read; the day shows in the medium style.
+        typeAndLeave("5/4/24", Qt::Key_Return);
+        QVERIFY(!j.view->noteTV()->isEditing());
+        QCOMPARE(note->timestamp(), localTime(2024, 5, 4));
 
-void JournalViewTest::aRefusedDateKeepsTheCellInEditing() {
-    Journal j;
-    auto* note = static_cast<model::Note*>(j.view->notesAC().arrangedObjects()[0]);
-    j.view->noteTV()->setFocus();
-    j.view->noteTV()->editCell(0, NotesTableView::TimeColumn);
-    typeAndLeave("the day after", Qt::Key_Return);
-    QVERIFY(j.view->noteTV()->isEditing());
-    QCOMPARE(focusedEditor()->text(), QStringLiteral("the day after"));
-    typeAndLeave("the day after", Qt::Key_Tab);
-    QVERIFY(j.view->noteTV()->isEditing());
-    QCOMPARE(note->timestamp(), localTime(2024, 5, 2, 9));
-    // The short, medium and long styles are read; the day shows in the medium style.
-    typeAndLeave("5/4/24", Qt::Key_Return);
-    QVERIFY(!j.view->noteTV()->isEditing());
-    QCOMPARE(note->timestamp(), localTime(2024, 5, 4));
+        j.view->logTV()->setFocus();
+        j.view->findChild<journal::JournalTableView*>("logTV")->editCell(0, 0);
+        typeAndLeave("April 30, 2024", Qt::Key_Return);
+        QCOMPARE(j.day1->date(), localTime(2024, 4, 30));
+        QCOMPARE(j.view->logTV()->model()->index(0, 0).data().toString(),
+                 QStringLiteral("Apr 30, 2024"));
+    }
 
-    j.view->logTV()->setFocus();
-    j.view->findChild<journal::JournalTableView*>("logTV")->editCell(0, 0);
-    typeAndLeave("April 30, 2024", Qt::Key_Return);
-    QCOMPARE(j.day1->date(), localTime(2024, 4, 30));
-    QCOMPARE(j.view->logTV()->model()->index(0, 0).data().toString(),
-             QStringLiteral("Apr 30, 2024"));
-}
+    void opensOnTheNewestDayAndShowsItsIndexLevelsWithoutTouchingTheLevelsTable() {
+        Journal j;
+        QCOMPARE(j.view->logAC().selectedObjects(), std::vector<store::KeyValueCoding*>{j.day2});
+        QCOMPARE(j.view->notesAC().arrangedObjects().size(), 2u);
+        QCOMPARE(j.view->logTV()->model()->index(0, 0).data().toString(),
+                 QStringLiteral("May 1, 2024"));
+        QCOMPARE(j.view->noteTV()->model()->index(0, NotesTableView::TimeColumn).data().toString(),
+                 QStringLiteral("May 2, 2024, 9:00 AM"));
+        auto& barriers = j.view->priceBarrierAC();
+        QCOMPARE(valuesOf(barriers, "ticker"), (QStringList{"DOW", "NASDAQ", "SPX"}));
+        barriers.setSelectionIndexes({2});
+        QCOMPARE(j.view->indexLevelsText(),
+                 QStringLiteral("NASDAQ 15,800 / 16,150    DOW 38,400 / 39,050"));
+        QCOMPARE(barriers.arrangedObjects().size(), 3u);
+        QCOMPARE(barriers.selectionIndexes(), std::vector<std::size_t>{2});
+        QVERIFY(j.view->priceBarrierTV()->selectionModel()->isRowSelected(2));
+        // Edits show at once; another day shows its own levels.
+        auto* model = j.view->priceBarrierTV()->model();
+        QVERIFY(model->setData(model->index(1, PriceBarrierTableView::SupportColumn), "15,900.5"));
+        QCOMPARE(j.view->indexLevelsText(),
+                 QStringLiteral("NASDAQ 15,900.50 / 16,150    DOW 38,400 / 39,050"));
+        j.view->logAC().setSelectionIndexes({0});
+        QCOMPARE(j.view->indexLevelsText(), QString());
+    }
 
-void JournalViewTest::showsTheIndexLevelsWithoutTouchingTheLevelsTable() {
-    Journal j;
-    auto& barriers = j.view->priceBarrierAC();
-    QCOMPARE(valuesOf(barriers, "ticker"), (QStringList{"DOW", "NASDAQ", "SPX"}));
-    barriers.setSelectionIndexes({2});
-    QCOMPARE(j.view->indexLevelsText(),
-             QStringLiteral("NASDAQ 15,800 / 16,150    DOW 38,400 / 39,050"));
-    QCOMPARE(barriers.arrangedObjects().size(), 3u);
-    QCOMPARE(barriers.selectionIndexes(), std::vector<std::size_t>{2});
-    QVERIFY(j.view->priceBarrierTV()->selectionModel()->isRowSelected(2));
-    // Edits show at once; another day shows its own levels.
-    auto* model = j.view->priceBarrierTV()->model();
-    QVERIFY(model->setData(model->index(1, PriceBarrierTableView::SupportColumn), "15,900.5"));
-    QCOMPARE(j.view->indexLevelsText(),
-             QStringLiteral("NASDAQ 15,900.50 / 16,150    DOW 38,400 / 39,050"));
-    j.view->logAC().setSelectionIndexes({0});
-    QCOMPARE(j.view->indexLevelsText(), QString());
-}
+    void deletingADayAsksFirst() {
+        // The question itself is the controller's test; here, that the view asks it.
+        Journal j;
+        j.account.prompter.queueAnswer(false);
+        j.view->removeLogs();
+        QCOMPARE(j.view->logAC().arrangedObjects().size(), 2u);
+        j.account.prompter.queueAnswer(true);
+        j.view->removeLogs();
+        QCOMPARE(j.view->logAC().arrangedObjects().size(), 1u);
+        QCOMPARE(j.account.prompter.asked().size(), 2u);
+    }
 
-void JournalViewTest::deletingADayAsksFirst() {
-    Journal j;
-    j.account.prompter.queueAnswer(false);
-    j.view->removeLogs();
-    QCOMPARE(j.view->logAC().arrangedObjects().size(), 2u);
-    QCOMPARE(j.account.prompter.asked().size(), 1u);
-    QCOMPARE(j.account.prompter.asked()[0].title, std::string("Confirm Deletion"));
-    QCOMPARE(j.account.prompter.asked()[0].message,
-             std::string("Are you sure you want to delete this Log?"));
-    j.account.prompter.queueAnswer(true);
-    j.view->removeLogs();
-    QCOMPARE(j.view->logAC().arrangedObjects().size(), 1u);
-    QCOMPARE(j.account.context().registeredObjects("Note").size(), 1u);
-}
+    void notesAndLevelsAreAddedAndDeletedWithoutAsking() {
+        Journal j;
+        j.view->notesAC().setSelectionIndexes({0, 1});
+        j.view->removeNotes();
+        QCOMPARE(j.view->notesAC().arrangedObjects().size(), 0u);
+        j.view->addPriceBarrier();
+        QCOMPARE(j.view->priceBarrierAC().arrangedObjects().size(), 4u);
+        QVERIFY(j.view->priceBarrierTV()->isEditing());
+        j.view->priceBarrierTV()->commitEdit();
+        j.view->priceBarrierAC().setSelectionIndexes({0});
+        j.view->removePriceBarriers();
+        QCOMPARE(j.view->priceBarrierAC().arrangedObjects().size(), 3u);
+        QVERIFY(j.account.prompter.asked().empty());
+        // A new day carries the levels forward and starts with one note.
+        j.view->addLog();
+        QCOMPARE(j.view->logAC().arrangedObjects().size(), 3u);
+        QCOMPARE(j.view->notesAC().arrangedObjects().size(), 1u);
+        QVERIFY(j.view->indexLevelsText().contains("NASDAQ 15,800 / 16,150"));
+    }
 
-void JournalViewTest::notesAndLevelsAreAddedAndDeletedWithoutAsking() {
-    Journal j;
-    j.view->notesAC().setSelectionIndexes({0, 1});
-    j.view->removeNotes();
-    QCOMPARE(j.view->notesAC().arrangedObjects().size(), 0u);
-    j.view->addPriceBarrier();
-    QCOMPARE(j.view->priceBarrierAC().arrangedObjects().size(), 4u);
-    QVERIFY(j.view->priceBarrierTV()->isEditing());
-    j.view->priceBarrierTV()->commitEdit();
-    j.view->priceBarrierAC().setSelectionIndexes({0});
-    j.view->removePriceBarriers();
-    QCOMPARE(j.view->priceBarrierAC().arrangedObjects().size(), 3u);
-    QVERIFY(j.account.prompter.asked().empty());
-    // A new day carries the levels forward and starts with one note.
-    j.view->addLog();
-    QCOMPARE(j.view->logAC().arrangedObjects().size(), 3u);
-    QCOMPARE(j.view->notesAC().arrangedObjects().size(), 1u);
-    QVERIFY(j.view->indexLevelsText().contains("NASDAQ 15,800 / 16,150"));
-}
+    void panelPlacementKeepsThePanelOnTheScreen_data() {
+        QTest::addColumn<QPoint>("mouse");
+        QTest::addColumn<QPoint>("topLeft");
+        // A 400 x 300 panel; the available area is (0, 30) to (1920, 1050), below a top panel.
+        QTest::newRow("room everywhere") << QPoint(500, 400) << QPoint(500, 400);
+        QTest::newRow("right edge") << QPoint(1800, 400) << QPoint(1520, 400);
+        QTest::newRow("bottom edge") << QPoint(500, 1000) << QPoint(500, 750);
+        QTest::newRow("bottom right corner") << QPoint(1919, 1049) << QPoint(1520, 750);
+        QTest::newRow("above the area") << QPoint(-20, 10) << QPoint(0, 30);
+    }
 
-void JournalViewTest::panelPlacementKeepsThePanelOnTheScreen_data() {
-    QTest::addColumn<QPoint>("mouse");
-    QTest::addColumn<QPoint>("topLeft");
-    // A 400 x 300 panel; the available area is (0, 30) to (1920, 1050), below a top panel.
-    QTest::newRow("room everywhere") << QPoint(500, 400) << QPoint(500, 400);
-    QTest::newRow("right edge") << QPoint(1800, 400) << QPoint(1520, 400);
-    QTest::newRow("bottom edge") << QPoint(500, 1000) << QPoint(500, 750);
-    QTest::newRow("bottom right corner") << QPoint(1919, 1049) << QPoint(1520, 750);
-    QTest::newRow("above the area") << QPoint(-20, 10) << QPoint(0, 30);
-}
+    void panelPlacementKeepsThePanelOnTheScreen() {
+        QFETCH(QPoint, mouse);
+        QFETCH(QPoint, topLeft);
+        const QRect available(0, 30, 1920, 1020);
+        QCOMPARE(NoteDetailPanel::placement(mouse, QSize(400, 300), available), topLeft);
+        // Without a screen under the mouse the panel goes where the mouse is.
+        QCOMPARE(NoteDetailPanel::placement(mouse, QSize(400, 300), std::nullopt), mouse);
+        // Taller than the area: the top wins.
+        QCOMPARE(NoteDetailPanel::placement(mouse, QSize(400, 2000), available).y(), 30);
+    }
 
-void JournalViewTest::panelPlacementKeepsThePanelOnTheScreen() {
-    QFETCH(QPoint, mouse);
-    QFETCH(QPoint, topLeft);
-    const QRect available(0, 30, 1920, 1020);
-    QCOMPARE(NoteDetailPanel::placement(mouse, QSize(400, 300), available), topLeft);
-    // Without a screen under the mouse the panel goes where the mouse is.
-    QCOMPARE(NoteDetailPanel::placement(mouse, QSize(400, 300), std::nullopt), mouse);
-    // Taller than the area: the top wins.
-    QCOMPARE(NoteDetailPanel::placement(mouse, QSize(400, 2000), available).y(), 30);
-}
+    void noteDetailPanelEditsTheSelectedNoteAtLength() {
+        Journal j;
+        auto* panel = j.view->noteDetailPanel();
+        j.view->notesAC().setSelectionIndexes({});
+        j.view->doubleClickNote(QPoint(10, 10));
+        QVERIFY(!panel->isVisible()); // no note selected
 
-void JournalViewTest::noteDetailPanelEditsTheSelectedNoteAtLength() {
-    Journal j;
-    auto* panel = j.view->noteDetailPanel();
-    j.view->notesAC().setSelectionIndexes({});
-    j.view->doubleClickNote(QPoint(10, 10));
-    QVERIFY(!panel->isVisible()); // no note selected
-
-    j.view->notesAC().setSelectionIndexes({0});
-    auto* note = static_cast<model::Note*>(j.view->notesAC().arrangedObjects()[0]);
-    j.view->doubleClickNote(j.view->mapToGlobal(QPoint(20, 20)));
-    QVERIFY(panel->isVisible());
-    QCOMPARE(panel->note(), note);
-    auto* comment = panel->findChild<QPlainTextEdit*>("noteDetailCommentTV");
-    QCOMPARE(comment->toPlainText(), QStringLiteral("opening range"));
-    comment->setPlainText("Line one\nLine two");
-    panel->findChild<QLineEdit*>("noteDetailTickerTF")->setText("ZZZZ");
-    j.view->closeNoteDetail();
-    QVERIFY(!panel->isVisible());
-    QCOMPARE(note->comment(), std::optional<std::string>("Line one\nLine two"));
-    // Closing re-sorts: the two notes are at different times, so the order stays by time.
-    QCOMPARE(j.view->notesAC().arrangedObjects()[0], note);
-}
+        j.view->notesAC().setSelectionIndexes({0});
+        auto* note = static_cast<model::Note*>(j.view->notesAC().arrangedObjects()[0]);
+        j.view->doubleClickNote(j.view->mapToGlobal(QPoint(20, 20)));
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->note(), note);
+        auto* comment = panel->findChild<QPlainTextEdit*>("noteDetailCommentTV");
+        QCOMPARE(comment->toPlainText(), QStringLiteral("opening range"));
+        comment->setPlainText("Line one\nLine two");
+        panel->findChild<QLineEdit*>("noteDetailTickerTF")->setText("ZZZZ");
+        j.view->closeNoteDetail();
+        QVERIFY(!panel->isVisible());
+        QCOMPARE(note->comment(), std::optional<std::string>("Line one\nLine two"));
+        // Closing re-sorts: the two notes are at different times, so the order stays by time.
+        QCOMPARE(j.view->notesAC().arrangedObjects()[0], note);
+    }
+};
 
 QTEST_MAIN(JournalViewTest)
 #include "JournalViewTest.moc"

@@ -1,6 +1,7 @@
 // The trade view: its orderings, the editing of trades and orders through the tables, the wells
 // following the selection, the enlarged image, the closing hint and the pictures of a deleted
-// trade coming back with Undo.
+// trade coming back with Undo. The rows' colours are TradeListTableViewTest's; pastes still
+// under way when their trade goes or the window closes are ChartImageWellTest's.
 
 #include "gui/views/trade/TradeView.h"
 #include "TradeTestAccount.h"
@@ -11,14 +12,11 @@
 #include "gui/views/trade/TradeClosingHintPanel.h"
 #include "gui/views/trade/TradeListTableView.h"
 
-#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QHeaderView>
-#include <QImageReader>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QTableView>
 #include <QTextBrowser>
 
@@ -158,7 +156,7 @@ private slots:
         QCOMPARE(cell(view.tradeModel(), 0, 2), QStringLiteral("Earnings gap"));
     }
 
-    void anOrderTypedInTheTableClosesTheTradeAndItsRowTurnsGreen() {
+    void anOrderTypedInTheTableClosesTheTrade() {
         TradeTestAccount account;
         TradeView view(*account.env);
         view.resize(900, 600);
@@ -195,14 +193,7 @@ private slots:
         account.settle();
         QVERIFY(t->isClosedValue());
         QCOMPARE(t->profitValue(), 200.0);
-
-        view.tradeAC().setSelectionIndexes({});
-        QApplication::processEvents();
-        QImage image = view.tradeList()->viewport()->grab().toImage();
-        QRect row = view.tradeList()->visualRect(view.tradeModel()->index(0, 3));
-        QColor middle = image.pixelColor(row.right() - 3, row.center().y());
-        QVERIFY2(std::abs(middle.red() - 55) < 12 && std::abs(middle.green() - 180) < 12,
-                 qPrintable(middle.name()));
+        QCOMPARE(cell(view.tradeModel(), 0, 3), QStringLiteral("Closed"));
     }
 
     void theBuySellClickCommitsTheValueBeingTyped() {
@@ -367,52 +358,6 @@ private slots:
         view.reset();
         QVERIFY(!fs::exists(entry));
         QVERIFY(!fs::exists(account.folder() / model::ChartImageFileKeeper::FolderName));
-    }
-
-    void pastesUnderWayWhenATradeGoesAndTheWindowCloses() {
-        TradeTestAccount account;
-        auto view = std::make_unique<TradeView>(*account.env);
-        auto* gone = addTrade(account, *view, "GONE");
-        auto* kept = addTrade(account, *view, "KEPT");
-        Error error;
-        QVERIFY(account.context->save(&error));
-        account.context->undoManager().endEventGroup();
-        QByteArray png;
-        {
-            QBuffer buffer(&png);
-            buffer.open(QIODevice::WriteOnly);
-            makeChart(2880, 1800).save(&buffer, "PNG");
-        }
-        QMimeData screenshot;
-        screenshot.setData(QStringLiteral("image/png"), png);
-
-        // Pasted on a trade that is deleted, and the deletion saved, before the picture is done.
-        view->tradeAC().setSelectedObjects({gone});
-        const fs::path goneEntry = view->entryIV()->filePath()->toStdString();
-        QVERIFY(view->entryIV()->readFromMimeData(&screenshot));
-        account.prompter.queueAnswer(true);
-        view->deleteTrade();
-        QVERIFY(account.context->save(&error));
-        // Pasted on another trade, and the window closes before the picture is done.
-        view->tradeAC().setSelectedObjects({kept});
-        const fs::path keptExit = view->exitIV()->filePath()->toStdString();
-        QVERIFY(view->exitIV()->readFromMimeData(&screenshot));
-        view->windowWillClose();
-        view.reset();
-
-        QVERIFY(!fs::exists(goneEntry));
-        QVERIFY(!fs::exists(account.folder() / model::ChartImageFileKeeper::FolderName /
-                            goneEntry.filename()));
-        QVERIFY(fs::exists(keptExit));
-        QCOMPARE(QImageReader(QString::fromStdString(keptExit.string())).size(), QSize(720, 450));
-        // Nothing but the database and the one picture is left in the account folder.
-        std::vector<std::string> files;
-        for (const auto& e : fs::directory_iterator(account.folder()))
-            files.push_back(e.path().filename().string());
-        std::sort(files.begin(), files.end());
-        std::vector<std::string> expected{"database.brdb", keptExit.filename().string()};
-        std::sort(expected.begin(), expected.end());
-        QCOMPARE(files, expected);
     }
 };
 
