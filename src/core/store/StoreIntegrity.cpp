@@ -25,8 +25,11 @@ std::string columnText(sqlite3_stmt* st, int column) {
 std::string StoreIntegrity::identifierProblem(Database& db, const ObjectModel& model,
                                               const std::string& metaTable, ObjectID maxID) {
     for (const auto& e : model.entities()) {
-        // min and max of the primary key: two look-ups, whatever the table's size.
-        Statement st(db, "SELECT min(id), max(id) FROM " + sqlName(e->name));
+        // min and max of the primary key: two look-ups, whatever the table's size. Asked
+        // together in one SELECT they would make SQLite step through the whole table.
+        const std::string table = sqlName(e->name);
+        Statement st(db, "SELECT (SELECT min(id) FROM " + table + "), (SELECT max(id) FROM " +
+                             table + ")");
         if (!st.ok() || st.step() != SQLITE_ROW)
             return db.lastMessage();
         if (sqlite3_column_type(st.handle(), 0) == SQLITE_NULL)

@@ -205,10 +205,13 @@ bool DailyCalendarWidget::event(QEvent* event) {
         auto* help = static_cast<QHelpEvent*>(event);
         if (const auto* day = dayAt(help->pos())) {
             QToolTip::showText(help->globalPos(),
-                               tr("%1\nNet result %2, %n trade(s)\nDouble-click to show them",
-                                  nullptr, static_cast<int>(day->trades))
+                               (day->trades == 1
+                                    ? tr("%1\nNet result %2, %3 trade\nDouble-click to show it")
+                                    : tr("%1\nNet result %2, %3 trades\nDouble-click to show "
+                                         "them"))
                                    .arg(QString::fromStdString(m_formatter.day(day->day)),
-                                        QString::fromStdString(m_formatter.money(day->netProfit))),
+                                        QString::fromStdString(m_formatter.money(day->netProfit)),
+                                        QLocale().toString(qulonglong(day->trades))),
                                this);
         } else {
             QToolTip::hideText();

@@ -380,7 +380,10 @@ void TradeView::selectTrades(const QList<qint64>& tradeIds) {
     m_tradeAC->showOnlyTrades(
         std::unordered_set<store::ObjectID>(tradeIds.begin(), tradeIds.end()));
     const auto shown = m_tradeAC->arrangedObjects().size();
-    m_narrowedLabel->setText(tr("Showing %n trade(s) from Statistics.", nullptr, int(shown)));
+    m_narrowedLabel->setText(
+        shown == 1
+            ? tr("Showing 1 trade from Statistics.")
+            : tr("Showing %1 trades from Statistics.").arg(QLocale().toString(qulonglong(shown))));
     m_narrowedBar->show();
     m_tradeAC->setSelectionIndexes({0});
     m_tradeTV->setFocus();
@@ -403,8 +406,14 @@ QWidget* TradeView::buildNarrowedBar() {
     showAll->setText(tr("Show All Trades"));
     showAll->setAccessibleName(tr("Show all trades"));
     connect(showAll, &QToolButton::clicked, this, &TradeView::showAllTrades);
+    // Tinted like an information bar: the list is not the whole account while it shows.
+    m_narrowedBar->setAutoFillBackground(true);
+    QPalette tint = m_narrowedBar->palette();
+    tint.setColor(QPalette::Window, tint.color(QPalette::ToolTipBase));
+    tint.setColor(QPalette::WindowText, tint.color(QPalette::ToolTipText));
+    m_narrowedBar->setPalette(tint);
     auto* row = new QHBoxLayout(m_narrowedBar);
-    row->setContentsMargins(6, 4, 6, 0);
+    row->setContentsMargins(6, 3, 6, 3);
     row->addWidget(m_narrowedLabel, 1);
     row->addWidget(showAll);
     m_narrowedBar->hide();

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTextBrowser>
@@ -99,6 +100,8 @@ private slots:
         std::sort(listed.begin(), listed.end());
         QCOMPARE(listed, (std::vector<std::string>{"A", "C"}));
         QVERIFY(!bar->isHidden());
+        QCOMPARE(view.findChild<QLabel*>("narrowedLabel")->text(),
+                 QStringLiteral("Showing 2 trades from Statistics."));
         QCOMPARE(view.tradeAC().selectionIndexes(), (std::vector<std::size_t>{0}));
 
         // A trade added meanwhile stays in sight.
