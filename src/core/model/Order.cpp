@@ -7,7 +7,7 @@ namespace brivel::model {
 void Order::awakeFromFetch() {
     OrderBase::awakeFromFetch();
     if (Trade* t = trade())
-        t->addObservationOfOrders({this});
+        t->addObservationOfOrder(this);
 }
 
 } // namespace brivel::model

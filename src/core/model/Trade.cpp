@@ -205,8 +205,12 @@ void Trade::orderDidChange() {
 
 void Trade::addObservationOfOrders(const std::vector<Order*>& orders) {
     for (Order* o : orders)
-        for (store::KeyId key : observedOrderKeyIds())
-            o->addObserver(this, key, store::ObservingNone, nullptr);
+        addObservationOfOrder(o);
+}
+
+void Trade::addObservationOfOrder(Order* order) {
+    for (store::KeyId key : observedOrderKeyIds())
+        order->addObserver(this, key, store::ObservingNone, nullptr);
 }
 
 void Trade::removeObservationOfOrders(const std::vector<Order*>& orders) {

@@ -53,6 +53,8 @@ public:
     // Starts (stops) observing "price", "desc", "isBuy", "commission" and "numShares" of each
     // order.
     void addObservationOfOrders(const std::vector<Order*>& orders);
+    // The same for one order: each order loaded from the store registers its trade this way.
+    void addObservationOfOrder(Order* order);
     void removeObservationOfOrders(const std::vector<Order*>& orders);
 
     // Closed when every position balances (then calculateProfit), otherwise open with profit 0.
