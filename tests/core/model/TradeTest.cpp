@@ -365,6 +365,8 @@ TEST_F(TradeLoadingTest, LoadedTradeFollowsItsLoadedOrdersOncePerChange) {
     EXPECT_EQ(t->date(), std::optional<Date>(Date(10.0))) << "loading recomputes the date";
     EXPECT_FALSE(file->hasChanges()) << "and that is not a change of the account";
     EXPECT_EQ(t->observedOrders().size(), 2u);
+    // Loading leaves the description list to its first reader.
+    EXPECT_EQ(descsOf(*t), std::vector<std::optional<std::string>>{"A"});
 
     Order* sell = t->order()[0]->isBuyValue() ? t->order()[1] : t->order()[0];
     sell->setNumSharesValue(50);
