@@ -150,23 +150,10 @@ bool StoreLoader::load(ObjectContext& context) {
         std::swap(mine, theirs);
     if (!readInParallel(mine, theirs))
         return false;
-    const std::vector<ManagedObject*> byID = indexByID();
+    std::vector<ManagedObject*> byID;
+    adoptAll(context, byID);
     reserveToMany(byID);
-    if (theirs.slices.empty()) {
-        link(byID);
-        adoptAll(context);
-        return true;
-    }
-    // Linking writes only the records' relationships, adopting only what the context keeps of
-    // them: the second core links while this thread adopts.
-    std::thread linker([&] { link(byID); });
-    try {
-        adoptAll(context);
-    } catch (...) {
-        linker.join();
-        throw;
-    }
-    linker.join();
+    link(byID);
     return true;
 }
 
@@ -270,17 +257,9 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
     return true;
 }
 
-std::vector<ManagedObject*> StoreLoader::indexByID() {
+void StoreLoader::adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID) {
     m_largestID = std::max(m_here.largestID, m_there.largestID);
-    std::vector<ManagedObject*> byID(static_cast<std::size_t>(m_largestID) + 1, nullptr);
-    for (auto* part : {&m_here, &m_there})
-        for (const auto& r : part->records)
-            if (r->m_id > 0)
-                byID[static_cast<std::size_t>(r->m_id)] = r.get();
-    return byID;
-}
-
-void StoreLoader::adoptAll(ObjectContext& context) {
+    byID.assign(static_cast<std::size_t>(m_largestID) + 1, nullptr);
     context.m_owned.reserve(context.m_owned.size() + m_here.records.size() +
                             m_there.records.size());
     // The lists of live records by entity grow once rather than by doubling.
@@ -291,8 +270,11 @@ void StoreLoader::adoptAll(ObjectContext& context) {
     for (std::size_t i = 0; i < perEntity.size(); ++i)
         context.m_live[i].reserve(context.m_live[i].size() + perEntity[i]);
     for (auto* part : {&m_here, &m_there}) {
-        for (auto& r : part->records)
+        for (auto& r : part->records) {
+            if (r->m_id > 0)
+                byID[static_cast<std::size_t>(r->m_id)] = r.get();
             context.adopt(std::move(r));
+        }
         part->records.clear();
         part->records.shrink_to_fit();
     }

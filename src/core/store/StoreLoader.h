@@ -84,9 +84,7 @@ private:
     static void reserve(const Part& part, LoadedRows& out);
     static bool readTables(Database& db, const Part& part, LoadedRows& out);
     static bool readTable(Database& db, const Slice& slice, LoadedRows& out);
-    // The records read, by identifier (also notes the largest).
-    std::vector<ManagedObject*> indexByID();
-    void adoptAll(ObjectContext& context);
+    void adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID);
     void reserveToMany(const std::vector<ManagedObject*>& byID);
     void link(const std::vector<ManagedObject*>& byID);
 
