@@ -22,20 +22,30 @@ std::string columnText(sqlite3_stmt* st, int column) {
 
 } // namespace
 
+bool StoreIntegrity::identifierRange(Database& db, const std::string& entity,
+                                     std::optional<std::pair<ObjectID, ObjectID>>& range) {
+    // min and max of the primary key: two look-ups, whatever the table's size. Asked together
+    // in one SELECT they would make SQLite step through the whole table.
+    const std::string table = sqlName(entity);
+    Statement st(db,
+                 "SELECT (SELECT min(id) FROM " + table + "), (SELECT max(id) FROM " + table + ")");
+    if (!st.ok() || st.step() != SQLITE_ROW)
+        return false;
+    range.reset();
+    if (sqlite3_column_type(st.handle(), 0) != SQLITE_NULL)
+        range.emplace(sqlite3_column_int64(st.handle(), 0), sqlite3_column_int64(st.handle(), 1));
+    return true;
+}
+
 std::string StoreIntegrity::identifierProblem(Database& db, const ObjectModel& model,
                                               const std::string& metaTable, ObjectID maxID) {
     for (const auto& e : model.entities()) {
-        // min and max of the primary key: two look-ups, whatever the table's size. Asked
-        // together in one SELECT they would make SQLite step through the whole table.
-        const std::string table = sqlName(e->name);
-        Statement st(db, "SELECT (SELECT min(id) FROM " + table + "), (SELECT max(id) FROM " +
-                             table + ")");
-        if (!st.ok() || st.step() != SQLITE_ROW)
+        std::optional<std::pair<ObjectID, ObjectID>> range;
+        if (!identifierRange(db, e->name, range))
             return db.lastMessage();
-        if (sqlite3_column_type(st.handle(), 0) == SQLITE_NULL)
+        if (!range)
             continue; // no records
-        std::int64_t low = sqlite3_column_int64(st.handle(), 0);
-        std::int64_t high = sqlite3_column_int64(st.handle(), 1);
+        const auto [low, high] = *range;
         if (low < 1 || high > maxID)
             return fmt::format("A {} record has the identifier {}, outside 1 to {}.", e->name,
                                low < 1 ? low : high, maxID);

@@ -5,7 +5,9 @@
 #include "core/store/ManagedObject.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace brivel::store {
@@ -20,6 +22,10 @@ public:
     // 1...maxID + 1.
     static std::string identifierProblem(Database& db, const ObjectModel& model,
                                          const std::string& metaTable, ObjectID maxID);
+    // The smallest and largest identifier of an entity's records (none for an empty table).
+    // False when the table cannot be read.
+    static bool identifierRange(Database& db, const std::string& entity,
+                                std::optional<std::pair<ObjectID, ObjectID>>& range);
     // An identifier that records of two entities share (reads every table's keys).
     static std::string sharedIdentifierProblem(Database& db, const ObjectModel& model);
     // SQLite's PRAGMA quick_check.

@@ -2,11 +2,13 @@
 
 #include "core/store/ObjectContext.h"
 #include "core/store/SqliteStore.h"
+#include "core/store/StoreIntegrity.h"
 
 #include <algorithm>
 #include <span>
 #include <sqlite3.h>
 #include <thread>
+#include <tuple>
 
 namespace brivel::store {
 
@@ -124,17 +126,13 @@ std::pair<StoreLoader::Part, StoreLoader::Part> StoreLoader::countAndPartition()
     for (const auto& e : m_model.entities()) {
         TableSize t{e.get()};
         const std::string table = SqliteStore::quotedName(e->name);
-        // Separate statements: SQLite counts, and finds the smallest and largest key, without
-        // stepping through the rows only when each is asked for alone.
+        // Alone in its statement, count(*) takes SQLite's quick path.
         Statement count(m_db, "SELECT count(*) FROM " + table);
         if (count.ok() && count.step() == SQLITE_ROW)
             t.rows = sqlite3_column_int64(count.handle(), 0);
-        Statement range(m_db, "SELECT (SELECT min(id) FROM " + table + "), (SELECT max(id) FROM " +
-                                  table + ")");
-        if (t.rows > 0 && range.ok() && range.step() == SQLITE_ROW) {
-            t.firstID = sqlite3_column_int64(range.handle(), 0);
-            t.lastID = sqlite3_column_int64(range.handle(), 1);
-        }
+        std::optional<std::pair<ObjectID, ObjectID>> range;
+        if (t.rows > 0 && StoreIntegrity::identifierRange(m_db, e->name, range) && range)
+            std::tie(t.firstID, t.lastID) = *range;
         tables.push_back(t);
     }
     return partition(std::move(tables));
