@@ -309,6 +309,7 @@ std::ptrdiff_t CsvParser::readStream(char* into, std::size_t length) {
 bool CsvParser::fill() {
     if (m_error)
         return false;
+    forgetBlock(); // the text moves
     compact();
     if (!m_decoder) {
         while (!m_endOfStreamReached) {
@@ -485,6 +486,43 @@ std::string_view CsvParser::unescape(std::string_view v, bool quotes, bool backs
 
 // ---- Characters ------------------------------------------------------------------------------
 
+#if defined(__SSE2__)
+// Marks, for the 64 bytes from start, every byte that ends a run of plain text outside quotes
+// (quote, backslash, delimiter, line break, non-ASCII) and inside them (quote, backslash,
+// non-ASCII). Fields are short, so one pass over a block serves several of them, and finding
+// the next end is a bit scan rather than a loop whose exit the processor mispredicts.
+void CsvParser::scanBlock(std::size_t start) const {
+    const char* text = m_buffer.get() + start;
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i delimiter = _mm_set1_epi8(m_delimiterByte);
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i three = _mm_set1_epi8(3);
+    std::uint64_t ordinaryEnds = 0;
+    std::uint64_t quotedEnds = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16 * i));
+        // \n, \v, \f and \r are 0x0A to 0x0D: x - 0x0A is at most 3 for them alone. Bytes from
+        // 0x80 have their high bit set already.
+        const __m128i y = _mm_sub_epi8(x, lineFeed);
+        const __m128i lineBreak = _mm_cmpeq_epi8(_mm_min_epu8(y, three), y);
+        const __m128i inQuotes =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, quote), _mm_cmpeq_epi8(x, backslash)), x);
+        const __m128i outside =
+            _mm_or_si128(inQuotes, _mm_or_si128(lineBreak, _mm_cmpeq_epi8(x, delimiter)));
+        quotedEnds |=
+            static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(inQuotes)))
+            << (16 * i);
+        ordinaryEnds |=
+            static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(outside)))
+            << (16 * i);
+    }
+    m_blockStart = start;
+    m_blockOrdinaryEnds = ordinaryEnds;
+    m_blockQuotedEnds = quotedEnds;
+}
+#endif
+
 // The end of the run of ordinary text from pos: the first quote, backslash, delimiter, line
 // break or invalid byte. Sixteen bytes at a time while they are ASCII.
 BRIVEL_CSV_INLINE std::size_t CsvParser::scanOrdinary(std::size_t pos) const {
@@ -492,6 +530,24 @@ BRIVEL_CSV_INLINE std::size_t CsvParser::scanOrdinary(std::size_t pos) const {
     const std::size_t end = m_end;
     for (;;) {
 #if defined(__SSE2__)
+        for (;;) {
+            std::size_t offset = pos - m_blockStart;
+            if (offset >= kBlock) {
+                if (pos + kBlock > end)
+                    break;
+                scanBlock(pos);
+                offset = 0;
+            }
+            const std::uint64_t ends = m_blockOrdinaryEnds >> offset;
+            if (ends == 0) {
+                pos = m_blockStart + kBlock;
+                continue;
+            }
+            pos += static_cast<std::size_t>(__builtin_ctzll(ends));
+            if (static_cast<unsigned char>(text[pos]) < 0x80)
+                return pos;
+            break; // a non-ASCII byte: decoded below
+        }
         const __m128i quote = _mm_set1_epi8('"');
         const __m128i backslash = _mm_set1_epi8('\\');
         const __m128i delimiter = _mm_set1_epi8(m_delimiterByte);
@@ -537,6 +593,24 @@ BRIVEL_CSV_INLINE std::size_t CsvParser::scanQuoted(std::size_t pos) const {
     const std::size_t end = m_end;
     for (;;) {
 #if defined(__SSE2__)
+        for (;;) {
+            std::size_t offset = pos - m_blockStart;
+            if (offset >= kBlock) {
+                if (pos + kBlock > end)
+                    break;
+                scanBlock(pos);
+                offset = 0;
+            }
+            const std::uint64_t ends = m_blockQuotedEnds >> offset;
+            if (ends == 0) {
+                pos = m_blockStart + kBlock;
+                continue;
+            }
+            pos += static_cast<std::size_t>(__builtin_ctzll(ends));
+            if (static_cast<unsigned char>(text[pos]) < 0x80)
+                return pos;
+            break; // a non-ASCII byte: decoded below
+        }
         const __m128i quote = _mm_set1_epi8('"');
         const __m128i backslash = _mm_set1_epi8('\\');
         while (pos + 16 <= end) {
@@ -586,13 +660,30 @@ BRIVEL_CSV_INLINE void CsvParser::continueRun() {
     m_prev = last >= '\n' && last <= '\r' ? Prev::LineBreak : Prev::Other;
 }
 
-// The common case taken in one stride: after a delimiter, a field of ordinary characters ended
-// by the next delimiter or a line end. Such a field needs no unquoting, only trimming. Anything
-// else (a quote, a backslash, the end of the text at hand) leaves the field open just as
-// ordinaryCharacter() would, for the general path to go on with.
+// The common fields taken in strides, one after another across delimiters and line ends: a
+// field of ordinary characters ended by the delimiter or a line end, which needs no unquoting,
+// only trimming, and the common quoted field (quotedField()). Anything else (a field that starts
+// otherwise, a quote or backslash inside a field, the end of the text at hand) is left to the
+// general path as ordinaryCharacter() would leave it. Called with the state InLine, or
+// BetweenLines with anything but a comment's "#" at hand.
 BRIVEL_CSV_INLINE void CsvParser::plainFields() {
     const char* text = m_buffer.get();
-    for (;;) {
+    while (m_pos < m_end) {
+        const std::uint8_t first = m_classes[static_cast<unsigned char>(text[m_pos])];
+        if (first == kQuote) {
+            if (!quotedField() || stopped())
+                return;
+            continue;
+        }
+        if (first != kOrdinary)
+            return;
+        if (m_state == State::BetweenLines) {
+            if (text[m_pos] == '#')
+                return;
+            beginLine();
+            if (stopped())
+                return;
+        }
         const std::size_t start = m_pos;
         const std::size_t stop = scanOrdinary(start + 1);
         const std::uint8_t kind = stop < m_end ? m_classes[static_cast<unsigned char>(text[stop])]
@@ -616,11 +707,11 @@ BRIVEL_CSV_INLINE void CsvParser::plainFields() {
         if (kind == kLineBreak) {
             m_prev = Prev::LineBreak;
             finishLine();
-            return;
+            if (stopped())
+                return;
+        } else {
+            m_prev = Prev::Other;
         }
-        m_prev = Prev::Other;
-        if (m_pos >= m_end || m_classes[static_cast<unsigned char>(text[m_pos])] != kOrdinary)
-            return;
     }
 }
 
@@ -878,7 +969,8 @@ void CsvParser::runLoop() {
         const std::uint8_t kind = m_classes[static_cast<unsigned char>(m_buffer[m_pos])];
         if (kind == kDelimiter)
             delimiterCharacter(1);
-        else if (kind == kOrdinary && m_state == State::InLine)
+        else if (kind == kOrdinary && (m_state == State::InLine ||
+                                       (m_state == State::BetweenLines && m_buffer[m_pos] != '#')))
             plainFields();
         else if (kind == kOrdinary)
             ordinaryCharacter(1);

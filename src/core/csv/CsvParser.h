@@ -105,6 +105,9 @@ private:
     bool quotedField();
     std::size_t scanOrdinary(std::size_t pos) const;
     std::size_t scanQuoted(std::size_t pos) const;
+    void scanBlock(std::size_t start) const;
+    // An offset from this start is never below kBlock, so no block is at hand.
+    void forgetBlock() { m_blockStart = std::size_t(-1) - (kBlock - 1); }
     void quote();
     void backslash();
     void delimiterCharacter(std::size_t length);
@@ -170,6 +173,13 @@ private:
     std::string m_decoded;
     bool m_decodeFailed = false;
     bool m_decoderFlushed = false;
+
+    // Where runs of plain text end in the kBlock bytes of m_buffer from m_blockStart, one bit per
+    // byte; a block lies wholly before m_end.
+    static constexpr std::size_t kBlock = 64;
+    mutable std::size_t m_blockStart = std::size_t(-1) - (kBlock - 1);
+    mutable std::uint64_t m_blockOrdinaryEnds = 0;
+    mutable std::uint64_t m_blockQuotedEnds = 0;
 
     std::string m_scratch;
     std::uint8_t m_classes[256] = {};
