@@ -18,18 +18,12 @@ namespace {
 
 constexpr double ReevaluationDelay = 0.01;
 constexpr const char* OrderKey = "order";
-// The order keys whose change re-evaluates the trade; "date" is deliberately not among them.
-constexpr const char* ObservedOrderKeys[] = {"price", "desc", "isBuy", "commission", "numShares"};
-
-// The five keys, interned once: every loaded order is registered on them.
-const std::array<store::KeyId, 5>& observedOrderKeyIds() {
-    static const std::array<store::KeyId, 5> ids = [] {
-        std::array<store::KeyId, 5> out{};
-        for (std::size_t i = 0; i < out.size(); ++i)
-            out[i] = store::internKey(ObservedOrderKeys[i]);
-        return out;
-    }();
-    return ids;
+// The order keys whose change re-evaluates the trade, observed as one set: every loaded order
+// carries one observation. "date" is deliberately not among them.
+store::KeyId observedOrderKeys() {
+    static const store::KeyId keys =
+        store::internKeySet({"price", "desc", "isBuy", "commission", "numShares"});
+    return keys;
 }
 
 bool contains(const std::vector<Order*>& list, const Order* order) {
@@ -209,14 +203,12 @@ void Trade::addObservationOfOrders(const std::vector<Order*>& orders) {
 }
 
 void Trade::addObservationOfOrder(Order* order) {
-    for (store::KeyId key : observedOrderKeyIds())
-        order->addObserver(this, key, store::ObservingNone, nullptr);
+    order->addObserver(this, observedOrderKeys(), store::ObservingNone, nullptr);
 }
 
 void Trade::removeObservationOfOrders(const std::vector<Order*>& orders) {
     for (Order* o : orders)
-        for (store::KeyId key : observedOrderKeyIds())
-            o->removeObserver(this, key);
+        o->removeObserver(this, observedOrderKeys());
 }
 
 void Trade::tryToClose() {

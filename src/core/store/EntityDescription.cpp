@@ -2,6 +2,7 @@
 
 #include "core/store/Predicate.h"
 
+#include <algorithm>
 #include <deque>
 #include <mutex>
 #include <stdexcept>
@@ -19,7 +20,9 @@ struct KeyTable {
     std::mutex mutex;
     std::deque<std::string> names; // deque: references stay valid as it grows
     std::unordered_map<std::string, KeyId, KeyHash, std::equal_to<>> ids;
+    std::deque<std::vector<KeyId>> sets;
 };
+constexpr KeyId KeySetBit = 0x8000;
 KeyTable& keyTable() {
     static KeyTable table;
     return table;
@@ -32,7 +35,7 @@ KeyId internKey(std::string_view key) {
     auto it = t.ids.find(key);
     if (it != t.ids.end())
         return it->second;
-    if (t.names.size() >= NoKey)
+    if (t.names.size() >= KeySetBit)
         throw std::length_error("too many distinct keys");
     auto id = static_cast<KeyId>(t.names.size());
     t.names.emplace_back(key);
@@ -44,6 +47,34 @@ const std::string& keyName(KeyId key) {
     auto& t = keyTable();
     std::lock_guard lock(t.mutex);
     return t.names.at(key);
+}
+
+KeyId internKeySet(std::initializer_list<std::string_view> keys) {
+    std::vector<KeyId> members;
+    for (std::string_view key : keys)
+        members.push_back(internKey(key));
+    std::sort(members.begin(), members.end());
+    members.erase(std::unique(members.begin(), members.end()), members.end());
+    auto& t = keyTable();
+    std::lock_guard lock(t.mutex);
+    for (std::size_t i = 0; i < t.sets.size(); ++i)
+        if (t.sets[i] == members)
+            return static_cast<KeyId>(KeySetBit | i);
+    if (t.sets.size() >= NoKey - KeySetBit)
+        throw std::length_error("too many distinct key sets");
+    t.sets.push_back(std::move(members));
+    return static_cast<KeyId>(KeySetBit | (t.sets.size() - 1));
+}
+
+bool observesKey(KeyId observed, KeyId changed) {
+    if (observed == changed)
+        return true;
+    if (!(observed & KeySetBit) || observed == NoKey)
+        return false;
+    auto& t = keyTable();
+    std::lock_guard lock(t.mutex);
+    const auto& members = t.sets.at(observed & ~KeySetBit);
+    return std::binary_search(members.begin(), members.end(), changed);
 }
 
 int EntityDescription::attributeIndex(std::string_view key) const {

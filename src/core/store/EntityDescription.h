@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -48,6 +49,13 @@ inline constexpr KeyId NoKey = 0xFFFF;
 // Interns key names so that observation entries are small and compare cheaply.
 KeyId internKey(std::string_view key);
 const std::string& keyName(KeyId key);
+// Interns a set of keys observed together through one observation, which is then told of a
+// change of any of them: a trade follows five keys of each of its orders with one entry per
+// order instead of five. Set identifiers have the high bit set; key identifiers never do.
+KeyId internKeySet(std::initializer_list<std::string_view> keys);
+// True when an observation registered on `observed` (a key or a key set) is told of a change
+// of the key `changed`.
+bool observesKey(KeyId observed, KeyId changed);
 
 struct EntityDescription {
     std::string name;

@@ -369,8 +369,9 @@ ManagedObject::ObserverList::~ObserverList() {
 void ManagedObject::ObserverList::push_back(const Observation& o) {
     std::uint32_t n = static_cast<std::uint32_t>(size());
     if (!m_block || n == m_block->capacity) {
-        // Grow by a handful: most records are observed on a few keys by one observer.
-        std::uint32_t capacity = n < 16 ? n + 5 : n * 2;
+        // Most observed records have one observation (an order by its trade, on a key set);
+        // beyond that, grow by a handful.
+        std::uint32_t capacity = n == 0 ? 1 : n < 16 ? n + 4 : n * 2;
         auto* grown = static_cast<Header*>(
             std::realloc(m_block, sizeof(Header) + capacity * sizeof(Observation)));
         if (!grown)
@@ -433,18 +434,18 @@ void ManagedObject::notify(KeyId key, const Change& change) {
         return;
     bool any = false;
     for (const auto& o : m_observers)
-        any = any || o.key == key;
+        any = any || observesKey(o.key, key);
     if (!any)
         return;
     // An observer may add or remove observations while being told.
     std::vector<Observation> copy(m_observers.begin(), m_observers.end());
     const std::string& name = keyName(key);
     for (const auto& o : copy) {
-        if (o.key != key)
+        if (!observesKey(o.key, key))
             continue;
         bool stillRegistered = false;
         for (const auto& c : m_observers)
-            stillRegistered = stillRegistered || (c.observer == o.observer && c.key == key);
+            stillRegistered = stillRegistered || (c.observer == o.observer && c.key == o.key);
         if (!stillRegistered)
             continue;
         void* context = contextOf(o);

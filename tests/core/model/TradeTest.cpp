@@ -369,6 +369,22 @@ TEST_F(TradeLoadingTest, LoadedTradeFollowsItsLoadedOrdersOncePerChange) {
     EXPECT_EQ(descsOf(*t), std::vector<std::optional<std::string>>{"A"});
 
     Order* sell = t->order()[0]->isBuyValue() ? t->order()[1] : t->order()[0];
+    // The five order keys the trade follows, and only those, re-evaluate it.
+    EXPECT_EQ(sell->observationCount(), 1u) << "one entry for the five keys";
+    sell->setDate(Date(11.0));
+    sell->setReason(std::string("not followed"));
+    EXPECT_EQ(file->manualScheduler().pendingCount(), 0u);
+    for (const char* key : {"price", "desc", "isBuy", "commission"}) {
+        SCOPED_TRACE(key);
+        const store::Value before = sell->valueForKey(key);
+        sell->setValueForKey(key == std::string("desc")    ? store::Value::string("B")
+                             : key == std::string("isBuy") ? store::Value::boolean(true)
+                                                           : store::Value::real(7),
+                             key);
+        EXPECT_EQ(file->manualScheduler().pendingCount(), 2u);
+        sell->setValueForKey(before, key);
+        file->manualScheduler().runUntilIdle();
+    }
     sell->setNumSharesValue(50);
     EXPECT_EQ(file->manualScheduler().pendingCount(), 2u);
     file->manualScheduler().runUntilIdle();

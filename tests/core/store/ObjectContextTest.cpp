@@ -182,6 +182,20 @@ TEST_F(ObjectContextTest, ObserversHearTheirKeyAndOnlyTheDeclaredDependentKeys) 
     order->setDesc(std::string("e"));
     order->setReason(std::string("s"));
     EXPECT_EQ(withContext.contexts, (std::vector<void*>{&first, &second, &second}));
+
+    // A key set: one registration, told of each member under the member's own key.
+    Recorder set;
+    const store::KeyId priceAndDesc = store::internKeySet({"desc", "price"});
+    EXPECT_EQ(store::internKeySet({"price", "desc"}), priceAndDesc);
+    order->addObserver(&set, priceAndDesc, store::ObservingNew, nullptr);
+    order->setPriceValue(4);
+    order->setReason(std::string("not a member"));
+    order->setDesc(std::string("f"));
+    EXPECT_EQ(set.keys(), (std::multiset<std::string>{"price", "desc"}));
+    EXPECT_EQ(set.seen[0].change.newValue, Value::real(4));
+    order->removeObserver(&set, priceAndDesc);
+    order->setPriceValue(5);
+    EXPECT_EQ(set.seen.size(), 2u);
 }
 
 TEST_F(ObjectContextTest, ScalarAccessorsKeepTheirWidthsAndReadAbsentAsZero) {
