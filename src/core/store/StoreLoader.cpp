@@ -14,19 +14,22 @@ namespace brivel::store {
 
 namespace {
 
-// Longer texts (comments, notes) are rarely repeated: sharing them would only cost lookups.
+// Texts of up to 14 bytes live inside their values; longer ones (comments, notes) are rarely
+// repeated beyond this length, where sharing would only cost lookups.
+constexpr std::size_t InlineText = 14;
 constexpr std::size_t ShortText = 24;
 
 void readText(sqlite3_stmt* s, int col, Value& v,
               std::unordered_map<std::string_view, Value>& shortTexts) {
     std::string_view text(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
                           static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
-    if (text.size() > ShortText) {
+    if (text.size() <= InlineText || text.size() > ShortText) {
         v = Value::string(text);
         return;
     }
     auto it = shortTexts.find(text);
     if (it == shortTexts.end()) {
+        // The key views the shared heap text, which lives as long as the map's copy.
         Value shared = Value::string(text);
         it = shortTexts.emplace(shared.stringView(), shared).first;
     }

@@ -8,23 +8,23 @@
 
 namespace brivel::store {
 
-Value::Value(const Value& other) noexcept : m_u(other.m_u), m_type(other.m_type) {
-    if (m_type == Type::String)
-        m_u.s->refs.fetch_add(1, std::memory_order_relaxed);
+Value::Value(const Value& other) noexcept {
+    std::memcpy(static_cast<void*>(this), &other, sizeof(Value));
+    if (onHeap())
+        load<StringRep*>()->refs.fetch_add(1, std::memory_order_relaxed);
 }
 
-Value::Value(Value&& other) noexcept : m_u(other.m_u), m_type(other.m_type) {
+Value::Value(Value&& other) noexcept {
+    std::memcpy(static_cast<void*>(this), &other, sizeof(Value));
     other.m_type = Type::Null;
-    other.m_u.i = 0;
 }
 
 Value& Value::operator=(const Value& other) noexcept {
     if (this != &other) {
-        if (other.m_type == Type::String)
-            other.m_u.s->refs.fetch_add(1, std::memory_order_relaxed);
+        if (other.onHeap())
+            other.load<StringRep*>()->refs.fetch_add(1, std::memory_order_relaxed);
         release();
-        m_u = other.m_u;
-        m_type = other.m_type;
+        std::memcpy(static_cast<void*>(this), &other, sizeof(Value));
     }
     return *this;
 }
@@ -32,42 +32,51 @@ Value& Value::operator=(const Value& other) noexcept {
 Value& Value::operator=(Value&& other) noexcept {
     if (this != &other) {
         release();
-        m_u = other.m_u;
-        m_type = other.m_type;
+        std::memcpy(static_cast<void*>(this), &other, sizeof(Value));
         other.m_type = Type::Null;
-        other.m_u.i = 0;
     }
     return *this;
 }
 
 void Value::release() noexcept {
-    if (m_type == Type::String && m_u.s->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
-        std::free(m_u.s);
+    if (onHeap()) {
+        auto* rep = load<StringRep*>();
+        if (rep->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            std::free(rep);
+    }
     m_type = Type::Null;
 }
 
 Value Value::boolean(bool b) {
     Value v;
     v.m_type = Type::Bool;
-    v.m_u.b = b;
+    v.store(b);
     return v;
 }
 
 Value Value::integer(std::int64_t i) {
     Value v;
     v.m_type = Type::Int;
-    v.m_u.i = i;
+    v.store(i);
     return v;
 }
 
 Value Value::real(double d) {
     Value v;
     v.m_type = Type::Double;
-    v.m_u.d = d;
+    v.store(d);
     return v;
 }
 
 Value Value::string(std::string_view s) {
+    Value v;
+    v.m_type = Type::String;
+    if (s.size() <= InlineCapacity) {
+        if (!s.empty())
+            std::memcpy(v.m_bytes, s.data(), s.size());
+        v.m_inlineSize = static_cast<std::uint8_t>(s.size());
+        return v;
+    }
     auto* rep = static_cast<StringRep*>(std::malloc(offsetof(StringRep, data) + s.size() + 1));
     if (!rep)
         throw std::bad_alloc();
@@ -75,27 +84,26 @@ Value Value::string(std::string_view s) {
     rep->size = static_cast<std::uint32_t>(s.size());
     std::memcpy(rep->data, s.data(), s.size());
     rep->data[s.size()] = '\0';
-    Value v;
-    v.m_type = Type::String;
-    v.m_u.s = rep;
+    v.store(rep);
+    v.m_inlineSize = OnHeap;
     return v;
 }
 
 Value Value::date(Date d) {
     Value v;
     v.m_type = Type::Date;
-    v.m_u.d = d.secondsSince1970;
+    v.store(d.secondsSince1970);
     return v;
 }
 
 bool Value::toBool() const {
     switch (m_type) {
     case Type::Bool:
-        return m_u.b;
+        return load<bool>();
     case Type::Int:
-        return m_u.i != 0;
+        return load<std::int64_t>() != 0;
     case Type::Double:
-        return m_u.d != 0.0;
+        return load<double>() != 0.0;
     default:
         return false;
     }
@@ -104,18 +112,19 @@ bool Value::toBool() const {
 std::int64_t Value::toInt64() const {
     switch (m_type) {
     case Type::Bool:
-        return m_u.b ? 1 : 0;
+        return load<bool>() ? 1 : 0;
     case Type::Int:
-        return m_u.i;
+        return load<std::int64_t>();
     case Type::Double: {
         // Out-of-range doubles would be undefined behaviour to convert; clamp instead.
-        if (std::isnan(m_u.d))
+        double d = load<double>();
+        if (std::isnan(d))
             return 0;
-        if (m_u.d >= 9.2233720368547758e18)
+        if (d >= 9.2233720368547758e18)
             return INT64_MAX;
-        if (m_u.d <= -9.2233720368547758e18)
+        if (d <= -9.2233720368547758e18)
             return INT64_MIN;
-        return static_cast<std::int64_t>(m_u.d);
+        return static_cast<std::int64_t>(d);
     }
     default:
         return 0;
@@ -125,11 +134,11 @@ std::int64_t Value::toInt64() const {
 double Value::toDouble() const {
     switch (m_type) {
     case Type::Bool:
-        return m_u.b ? 1.0 : 0.0;
+        return load<bool>() ? 1.0 : 0.0;
     case Type::Int:
-        return static_cast<double>(m_u.i);
+        return static_cast<double>(load<std::int64_t>());
     case Type::Double:
-        return m_u.d;
+        return load<double>();
     default:
         return 0.0;
     }
@@ -138,7 +147,10 @@ double Value::toDouble() const {
 std::string_view Value::stringView() const {
     if (m_type != Type::String)
         return {};
-    return std::string_view(m_u.s->data, m_u.s->size);
+    if (m_inlineSize != OnHeap)
+        return std::string_view(reinterpret_cast<const char*>(m_bytes), m_inlineSize);
+    const StringRep* rep = load<StringRep*>();
+    return std::string_view(rep->data, rep->size);
 }
 
 bool operator==(const Value& a, const Value& b) {
@@ -155,7 +167,7 @@ bool operator==(const Value& a, const Value& b) {
     case Value::Type::String:
         return a.stringView() == b.stringView();
     case Value::Type::Date:
-        return a.m_u.d == b.m_u.d;
+        return a.load<double>() == b.load<double>();
     default:
         return false;
     }
@@ -166,15 +178,15 @@ std::string Value::describe() const {
     case Type::Null:
         return "(none)";
     case Type::Bool:
-        return m_u.b ? "YES" : "NO";
+        return load<bool>() ? "YES" : "NO";
     case Type::Int:
-        return fmt::format("{}", m_u.i);
+        return fmt::format("{}", load<std::int64_t>());
     case Type::Double:
-        return fmt::format("{}", m_u.d);
+        return fmt::format("{}", load<double>());
     case Type::String:
         return toString();
     case Type::Date:
-        return fmt::format("{}", m_u.d);
+        return fmt::format("{}", load<double>());
     }
     return {};
 }

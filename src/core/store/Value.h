@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,13 +12,15 @@
 namespace brivel::store {
 
 // One attribute value of a record: absent, a Boolean, an integer, a double, a string or a date.
-// Sixteen bytes; strings are immutable and shared between copies, because an account holds
-// hundreds of thousands of records and values are copied on every read by key.
+// Sixteen bytes. Texts up to 14 bytes (tickers, short names) live inside the value; longer ones
+// are immutable and shared between copies, because an account holds hundreds of thousands of
+// records and values are copied on every read by key. A view from stringView() lives as long as
+// the value it came from.
 class Value {
 public:
     enum class Type : std::uint8_t { Null, Bool, Int, Double, String, Date };
 
-    Value() noexcept { m_u.i = 0; }
+    Value() noexcept = default;
     Value(const Value& other) noexcept;
     Value(Value&& other) noexcept;
     Value& operator=(const Value& other) noexcept;
@@ -55,7 +58,7 @@ public:
     // The text of a string value; empty for any other kind.
     std::string_view stringView() const;
     std::string toString() const { return std::string(stringView()); }
-    Date toDate() const { return m_type == Type::Date ? Date(m_u.d) : Date(); }
+    Date toDate() const { return m_type == Type::Date ? Date(load<double>()) : Date(); }
 
     std::optional<std::string> optString() const {
         if (m_type != Type::String)
@@ -65,7 +68,7 @@ public:
     std::optional<Date> optDate() const {
         if (m_type != Type::Date)
             return std::nullopt;
-        return Date(m_u.d);
+        return Date(load<double>());
     }
     std::optional<double> optDouble() const {
         if (!isNumber())
@@ -95,16 +98,24 @@ private:
         std::uint32_t size;
         char data[1];
     };
+    static constexpr std::uint8_t OnHeap = 0xff;
+    static constexpr std::size_t InlineCapacity = 14;
+
+    template <class T> T load() const noexcept {
+        T t;
+        std::memcpy(&t, m_bytes, sizeof t);
+        return t;
+    }
+    template <class T> void store(T t) noexcept { std::memcpy(m_bytes, &t, sizeof t); }
+    bool onHeap() const noexcept { return m_type == Type::String && m_inlineSize == OnHeap; }
     void release() noexcept;
 
-    union {
-        std::int64_t i;
-        double d;
-        bool b;
-        StringRep* s;
-    } m_u;
+    // The payload: a number, a date, a StringRep* or the bytes of a short text.
+    alignas(8) unsigned char m_bytes[InlineCapacity] = {};
+    std::uint8_t m_inlineSize = 0; // length of an inline text, or OnHeap
     Type m_type = Type::Null;
 };
+static_assert(sizeof(Value) == 16);
 
 // Orders two values for sorting: absent first; numbers numerically; strings by their text;
 // dates by time. Returns <0, 0 or >0.

@@ -2,7 +2,7 @@ brivel_add_gtest(brivel-store-tests
     SOURCES core/store/StoreFileTest.cpp core/store/ObjectContextTest.cpp
             core/store/PredicateTest.cpp core/store/UndoManagerTest.cpp
             core/store/RecordArenaTest.cpp core/store/StoreLoaderTest.cpp
-            core/store/StoreIdentifierTest.cpp
+            core/store/StoreIdentifierTest.cpp core/store/ValueTest.cpp
     DEPS brivel-core-model SQLite::SQLite3 fmt::fmt)
 
 # The crash test runs a writer process and kills it at random moments.
