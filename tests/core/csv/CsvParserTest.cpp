@@ -91,32 +91,25 @@ TEST(CsvParserQuotes, BlanksAreTrimmedInsideQuotesTooButNotBeforeAnOpeningQuote)
     EXPECT_EQ(linesOf("\u00A0a\u3000\n"), (CsvLines{{"a"}}));
 }
 
-TEST(CsvParserQuotes, TextAfterAClosingQuoteIsAFormatError) {
-    const auto blank = parseAtAllChunkSizes("x\n\"ab\" c,d\n");
-    ASSERT_TRUE(blank.error);
-    EXPECT_EQ(blank.error->domain, CsvErrorDomain);
-    EXPECT_EQ(blank.error->code, CsvErrorFormat);
-    EXPECT_EQ(blank.error->localizedDescription,
-              "Invalid CSV format on line #2 immediately after \"\"ab\"\"");
-    // What came before stands; the open line gets no line end.
-    EXPECT_EQ(blank.events, (Events{"doc", "L1", "f:x", "/L1", "L2", "fail:2"}));
-
-    const auto letter = parseAtAllChunkSizes("a\"b\"c\n");
-    ASSERT_TRUE(letter.error);
-    EXPECT_EQ(letter.error->localizedDescription,
-              "Invalid CSV format on line #1 immediately after \"a\"b\"\"");
-}
-
-TEST(CsvParserQuotes, AFormatErrorQuotesAtMostTheFirst200BytesOfTheField) {
+TEST(CsvParserQuotes, TextAfterAClosingQuoteIsAFormatErrorQuotingAtMost200BytesOfTheField) {
     // A malformed field of megabytes must not become megabytes of message; a character is
     // never cut in half.
     const std::string field = "\"" + std::string(199, 'a') + "\xc3\xa9" + std::string(5000, 'b');
-    const auto outcome = parseAtAllChunkSizes(field + "\" x\n");
-    ASSERT_TRUE(outcome.error);
-    EXPECT_EQ(outcome.error->code, CsvErrorFormat);
-    EXPECT_EQ(outcome.error->localizedDescription,
-              "Invalid CSV format on line #1 immediately after \"\"" + std::string(199, 'a') +
-                  "\"");
+    const std::pair<std::string, std::string> cases[] = {
+        {"x\n\"ab\" c,d\n", "line #2 immediately after \"\"ab\"\""},
+        {"a\"b\"c\n", "line #1 immediately after \"a\"b\"\""},
+        {field + "\" x\n", "line #1 immediately after \"\"" + std::string(199, 'a') + "\""},
+    };
+    for (const auto& [text, where] : cases) {
+        const auto outcome = parseAtAllChunkSizes(text);
+        ASSERT_TRUE(outcome.error) << where;
+        EXPECT_EQ(outcome.error->domain, CsvErrorDomain);
+        EXPECT_EQ(outcome.error->code, CsvErrorFormat);
+        EXPECT_EQ(outcome.error->localizedDescription, "Invalid CSV format on " + where);
+    }
+    // What came before stands; the open line gets no line end.
+    EXPECT_EQ(parseAtAllChunkSizes("x\n\"ab\" c,d\n").events,
+              (Events{"doc", "L1", "f:x", "/L1", "L2", "fail:2"}));
 }
 
 TEST(CsvParserEscapes, BackslashMakesTheNextCharacterText) {

@@ -95,56 +95,47 @@ TEST_F(ChartImageDeletionTest, PicturesAreLookedUpInTheAccountsOwnFolderOnly) {
     EXPECT_TRUE(fs::exists(otherAccount));
 }
 
-TEST_F(ChartImageDeletionTest, MissingPicturesOrNamesDoNotStandInTheWay) {
-    Trade* noFiles = trades->newObject();
-    Trade* noNames = trades->newObject();
-    noNames->chartImg()->setEntryImg(std::nullopt);
-    noNames->chartImg()->setExitImg(std::string(""));
-    Trade* noImage = trades->newObject();
-    context->deleteObject(noImage->chartImg());
-    // A folder that happens to carry an image's name is not a picture.
-    const fs::path folder = file(*noFiles->chartImg()->entryImg());
-    fs::create_directories(folder);
-    save();
-
-    trades->reloadContent();
-    trades->setSelectedObjects({noFiles, noNames, noImage});
-    deleteSelected();
-    save();
-    EXPECT_TRUE(noFiles->isDeleted());
-    EXPECT_TRUE(noNames->isDeleted());
-    EXPECT_TRUE(noImage->isDeleted());
-    EXPECT_TRUE(fs::is_directory(folder));
-}
-
-TEST_F(ChartImageDeletionTest, NamesThatAreNotPicturesInTheFolderAreNeverTouched) {
+TEST_F(ChartImageDeletionTest, MissingOrFalsePictureNamesNeitherStandInTheWayNorRemoveAnything) {
     // A crafted or damaged name must not make a deletion remove anything but a picture.
     const fs::path outside = dir / "outside.png";
     writeFile(outside, "someone else's");
     writeFile(database.parent_path() / "notes.txt", "not a picture");
     writeFile(database.parent_path() / ".hidden.png", "hidden");
     fs::create_symlink(outside, database.parent_path() / "link.png");
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"B0W1/database.brdb", "B0W1/notes.txt"},
-        {"B0W1/.hidden.png", "B0W1/link.png"},
-        {"B0W1/..", "../outside.png"},
-    };
-    for (const auto& [entry, exit] : cases) {
-        SCOPED_TRACE(entry);
-        Trade* t = trades->newObject();
-        t->chartImg()->setEntryImg(entry);
-        t->chartImg()->setExitImg(exit);
+    // A folder that happens to carry an image's name is not a picture.
+    fs::create_directories(database.parent_path() / "folder.png");
+    auto deleteSaved = [&](Trade* t) {
         save();
         trades->reloadContent();
         trades->setSelectedObjects({t});
         deleteSelected();
         save();
         EXPECT_TRUE(t->isDeleted());
+    };
+    using Name = std::optional<std::string>;
+    const std::vector<std::pair<Name, Name>> cases = {
+        {"B0W1/database.brdb", "B0W1/notes.txt"},
+        {"B0W1/.hidden.png", "B0W1/link.png"},
+        {"B0W1/..", "../outside.png"},
+        {"B0W1/folder.png", "B0W1/missing.png"},
+        {std::nullopt, ""},
+    };
+    for (const auto& [entry, exit] : cases) {
+        SCOPED_TRACE(entry.value_or("no name"));
+        Trade* t = trades->newObject();
+        t->chartImg()->setEntryImg(entry);
+        t->chartImg()->setExitImg(exit);
+        deleteSaved(t);
     }
+    Trade* noImage = trades->newObject();
+    context->deleteObject(noImage->chartImg());
+    deleteSaved(noImage);
+
     EXPECT_TRUE(fs::exists(database));
     EXPECT_TRUE(fs::exists(database.parent_path() / "notes.txt"));
     EXPECT_TRUE(fs::exists(database.parent_path() / ".hidden.png"));
     EXPECT_TRUE(fs::is_symlink(database.parent_path() / "link.png"));
+    EXPECT_TRUE(fs::is_directory(database.parent_path() / "folder.png"));
     EXPECT_TRUE(fs::exists(outside));
     EXPECT_FALSE(model::chartImageFile(database, "B0W1/database.brdb"));
     EXPECT_EQ(model::chartImageFile(database, "X1X1/A.png"), database.parent_path() / "A.png");
