@@ -63,16 +63,11 @@ private:
 
 // What the order list lets a user type into an order.
 struct OrderValues {
-    OrderValues(bool buy, std::int32_t numShares, double pricePerShare,
-                std::optional<std::string> description,
-                std::optional<double> commissionPaid = std::nullopt)
-        : isBuy(buy), shares(numShares), price(pricePerShare), desc(std::move(description)),
-          commission(commissionPaid) {}
     bool isBuy;
     std::int32_t shares;
     double price;
     std::optional<std::string> desc;
-    std::optional<double> commission;
+    std::optional<double> commission = std::nullopt;
 };
 
 // An account context in memory, run by its own manual scheduler, posting to its own center.

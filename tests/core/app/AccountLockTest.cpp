@@ -113,9 +113,7 @@ TEST_F(AccountLockTest, ALockFileRemovedByCleanUpIsNotALockForTheNextHolder) {
     ASSERT_TRUE(waiter);
     EXPECT_TRUE(fs::exists(AccountLock::lockFilePath(folder())));
     EXPECT_FALSE(AccountLock::tryAcquire(folder()));
-}
-
-TEST_F(AccountLockTest, TheLockFileSitsBesideTheAccountFolder) {
+    // The lock file sits beside the account folder.
     EXPECT_EQ(AccountLock::lockFilePath("/s/B0W1"), fs::path("/s/.B0W1.lock"));
     EXPECT_EQ(AccountLock::lockFilePath("/s/B0W1/"), fs::path("/s/.B0W1.lock"));
 }

@@ -4,7 +4,6 @@
 #include "core/app/AccountRegistry.h"
 #include "core/app/Preferences.h"
 #include "core/app/StartUp.h"
-#include "core/model/AccountStore.h"
 
 #include <deque>
 #include <gmock/gmock.h>
@@ -45,10 +44,6 @@ protected:
 
     json accounts() const { return prefs.arrayForKey("arrayOfAccounts"); }
     void setAccounts(const char* list) { prefs.setObject(json::parse(list), "arrayOfAccounts"); }
-    bool isAccountDatabase(const fs::path& p) const {
-        Error error;
-        return model::checkAccountStore(p, &error);
-    }
 
     Preferences prefs;
     ScriptedPrompter prompter;
@@ -115,25 +110,55 @@ TEST_F(AccountRegistryTest, ANewAccountThatCannotBeMadeAddsNothingAndSaysSo) {
     EXPECT_FALSE(fs::exists(support() / "K1L2"));
 }
 
-TEST_F(AccountRegistryTest, DeletingAsksFirstAndNoChangesNothing) {
+TEST_F(AccountRegistryTest, DeletingAsksFirstAndRemovesOnlyWhatNoOtherRecordNeeds) {
+    using Result = AccountArrayController::RemoveResult;
+    struct Case {
+        const char* what;
+        const char* list; // the records, the first selected ("": the factory list, none selected)
+        bool yes;
+        Result result;
+        std::size_t remaining, closes;
+    };
+    const Case cases[] = {
+        {"nothing selected", "", true, Result::NothingSelected, 1, 0},
+        {"no", R"([{"name":"Mine","directory":"C3D4"}])", false, Result::Declined, 1, 0},
+        {"folder gone", R"([{"name":"Gone","directory":"E5F6"}])", true, Result::Removed, 0, 1},
+        {"folder shared",
+         R"([{"name":"One","directory":"C3D4"},{"name":"Two","directory":"C3D4"}])", true,
+         Result::Removed, 1, 1},
+        // An unusable code never removes the support folder.
+        {"empty code", R"([{"name":"Broken","directory":""}])", true, Result::Removed, 0, 0},
+        {"dot-dot code", R"([{"name":"Worse","directory":".."}])", true, Result::Removed, 0, 0},
+    };
     makeAccount("C3D4", {{"A.png", "img"}});
-    setAccounts(R"([{"name":"Mine","directory":"C3D4"}])");
-    AccountArrayController controller(prefs, prompter, closeDocument);
-    controller.setSelectionIndexes({0});
-    prompter.queueAnswer(false);
-
-    EXPECT_EQ(controller.removeSelectedAccount().result,
-              AccountArrayController::RemoveResult::Declined);
-    ASSERT_EQ(prompter.asked().size(), 1u);
-    const auto& asked = prompter.asked()[0];
-    EXPECT_EQ(asked.title, "Confirm Deletion");
-    EXPECT_EQ(asked.message,
-              "Are you sure you want to delete this Account? Data will be permanently lost!");
-    EXPECT_EQ(asked.defaultButton, "No");
-    EXPECT_EQ(asked.alternateButton, "Yes");
-    EXPECT_EQ(accounts().size(), 1u);
-    EXPECT_EQ(readFile(support() / "C3D4" / "A.png"), "img");
-    EXPECT_TRUE(closed.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (*c.list)
+            setAccounts(c.list);
+        prompter = ScriptedPrompter();
+        closed.clear();
+        AccountArrayController controller(prefs, prompter, closeDocument);
+        controller.setSelectionIndexes(*c.list ? std::vector<std::size_t>{0}
+                                               : std::vector<std::size_t>{});
+        prompter.queueAnswer(c.yes);
+        const auto outcome = controller.removeSelectedAccount();
+        EXPECT_EQ(outcome.result, c.result);
+        EXPECT_FALSE(outcome.folderError.has_value());
+        // The question only: no failure alert.
+        ASSERT_EQ(prompter.asked().size(), c.result == Result::NothingSelected ? 0u : 1u);
+        if (!prompter.asked().empty()) {
+            const auto& asked = prompter.asked()[0];
+            EXPECT_EQ(asked.title, "Confirm Deletion");
+            EXPECT_EQ(asked.message, "Are you sure you want to delete this Account? Data will "
+                                     "be permanently lost!");
+            EXPECT_EQ(asked.defaultButton, "No");
+            EXPECT_EQ(asked.alternateButton, "Yes");
+        }
+        EXPECT_EQ(accounts().size(), c.remaining);
+        EXPECT_EQ(closed.size(), c.closes);
+        EXPECT_EQ(readFile(support() / "C3D4" / "A.png"), "img");
+        EXPECT_TRUE(fs::exists(support() / "B0W1" / "database.brdb"));
+    }
 }
 
 TEST_F(AccountRegistryTest, YesClosesTheDocumentThenRemovesTheFolderThenTheRecord) {
@@ -153,53 +178,6 @@ TEST_F(AccountRegistryTest, YesClosesTheDocumentThenRemovesTheFolderThenTheRecor
     EXPECT_FALSE(fs::exists(support() / "C3D4"));
     EXPECT_TRUE(fs::exists(support() / "E5F6" / "database.brdb"));
     EXPECT_EQ(accounts(), json::parse(R"([{"name":"Other","directory":"E5F6"}])"));
-}
-
-TEST_F(AccountRegistryTest, AnAccountWhoseFolderIsGoneStillLosesItsRecord) {
-    setAccounts(R"([{"name":"Gone","directory":"C3D4"}])");
-    AccountArrayController controller(prefs, prompter, closeDocument);
-    controller.setSelectionIndexes({0});
-    prompter.queueAnswer(true);
-    auto outcome = controller.removeSelectedAccount();
-    EXPECT_EQ(outcome.result, AccountArrayController::RemoveResult::Removed);
-    EXPECT_FALSE(outcome.folderError.has_value());
-    EXPECT_TRUE(accounts().empty());
-    EXPECT_EQ(prompter.asked().size(), 1u); // the question only: no failure alert
-}
-
-TEST_F(AccountRegistryTest, NothingSelectedAsksNothingAndChangesNothing) {
-    AccountArrayController controller(prefs, prompter, closeDocument);
-    controller.setSelectionIndexes({});
-    controller.remove();
-    EXPECT_TRUE(prompter.asked().empty());
-    EXPECT_EQ(accounts().size(), 1u);
-    EXPECT_TRUE(fs::exists(support() / "B0W1"));
-}
-
-TEST_F(AccountRegistryTest, AFolderThatAnotherRecordStillNamesIsKept) {
-    makeAccount("C3D4", {{"A.png", "img"}});
-    setAccounts(R"([{"name":"One","directory":"C3D4"},
-                                    {"name":"Two","directory":"C3D4"}])");
-    AccountArrayController controller(prefs, prompter);
-    controller.setSelectionIndexes({0});
-    prompter.queueAnswer(true);
-    controller.remove();
-    EXPECT_EQ(accounts().size(), 1u);
-    EXPECT_EQ(readFile(support() / "C3D4" / "A.png"), "img");
-}
-
-TEST_F(AccountRegistryTest, ARecordWithAnUnusableCodeNeverRemovesTheSupportFolder) {
-    setAccounts(R"([{"name":"Broken","directory":""},
-                                    {"name":"Worse","directory":".."}])");
-    AccountArrayController controller(prefs, prompter, closeDocument);
-    for (int i = 0; i < 2; ++i) {
-        controller.setSelectionIndexes({0});
-        prompter.queueAnswer(true);
-        controller.remove();
-    }
-    EXPECT_TRUE(accounts().empty());
-    EXPECT_TRUE(fs::exists(support() / "B0W1" / "database.brdb"));
-    EXPECT_TRUE(closed.empty());
 }
 
 TEST_F(AccountRegistryTest, TheTableSelectsOneRowAndTheContextMenuRowReplacesIt) {

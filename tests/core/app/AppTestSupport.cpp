@@ -30,6 +30,11 @@ AppEnvironment::~AppEnvironment() {
     setSystemLog(nullptr);
 }
 
+bool AppEnvironment::isAccountDatabase(const fs::path& file) {
+    Error error;
+    return model::checkAccountStore(file, &error);
+}
+
 void AppEnvironment::makeAccount(const std::string& code,
                                  const std::map<std::string, std::string>& extraFiles) const {
     fs::create_directories(support() / code);

@@ -30,6 +30,8 @@ protected:
     }
     std::filesystem::path scratch() const { return m_temp.path() / "scratch"; }
 
+    // Whether the file is an account database this program can open.
+    static bool isAccountDatabase(const std::filesystem::path& file);
     // An account folder with an empty account database (and optional extra files).
     void makeAccount(const std::string& code,
                      const std::map<std::string, std::string>& extraFiles = {}) const;

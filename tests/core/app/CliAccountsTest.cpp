@@ -1,39 +1,19 @@
 // brivel-cli accounts facing stored control characters and the desktop application's lock, run as a
 // user would: a separate process with its own XDG folders and no terminal on standard input.
 #include "AppTestSupport.h"
-#include "support/CliRun.h"
+#include "support/CliFixture.h"
 
 #include <algorithm>
 #include <chrono>
 #include <gmock/gmock.h>
-#include <nlohmann/json.hpp>
 
-#ifndef BRIVEL_CLI_PATH
-#error "BRIVEL_CLI_PATH must name the brivel-cli executable"
-#endif
-
-using brivel::test::readFile;
-using brivel::test::writeFile;
-using nlohmann::json;
+using brivel::test::CliRun;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-namespace fs = std::filesystem;
 
 namespace {
 
-using brivel::test::CliRun;
-
-class CliAccountsTest : public brivel::test::AppEnvironment {
-protected:
-    CliRun cli(const std::vector<std::string>& args) const {
-        return brivel::test::runProgram(BRIVEL_CLI_PATH, args, m_temp.path());
-    }
-    json listJson(const std::string& what) const {
-        CliRun r = cli({what, "list", "--json"});
-        EXPECT_EQ(r.status, 0) << r.err;
-        return json::parse(r.out);
-    }
-};
+using CliAccountsTest = brivel::test::CliFixture;
 
 TEST_F(CliAccountsTest, StoredControlCharactersPrintEscapedInTextAndAsTheyAreInJson) {
     const std::string name = "\x1b[2J\x1b]0;owned\x07"
@@ -48,8 +28,7 @@ TEST_F(CliAccountsTest, StoredControlCharactersPrintEscapedInTextAndAsTheyAreInJ
     CliRun missing = cli({"accounts", "rename", "\x1b[2J", "x"});
     EXPECT_EQ(missing.err.find('\x1b'), std::string::npos);
     // CSV text written to standard output is data: byte for byte.
-    CliRun csv = brivel::test::runProgram(BRIVEL_CLI_PATH, {"csv", "write"}, m_temp.path(),
-                                          std::string("[[\"a\\u001bb\"]]"));
+    CliRun csv = cli({"csv", "write"}, std::string("[[\"a\\u001bb\"]]"));
     EXPECT_THAT(csv.out, HasSubstr("a\x1b"
                                    "b"));
 }

@@ -1,17 +1,13 @@
 // Where brivel-cli writes an export or a report: a full disk keeps the previous file whole, a
 // symbolic link is written through, a FIFO is written into and stays a FIFO.
 #include "AppTestSupport.h"
-#include "support/CliRun.h"
+#include "support/CliFixture.h"
 
 #include <cstdlib>
 #include <gmock/gmock.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-
-#ifndef BRIVEL_CLI_PATH
-#error "BRIVEL_CLI_PATH must name the brivel-cli executable"
-#endif
 
 using brivel::test::CliRun;
 using brivel::test::readFile;
@@ -21,12 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CliOutputFilesTest : public brivel::test::AppEnvironment {
+class CliOutputFilesTest : public brivel::test::CliFixture {
 protected:
-    CliOutputFilesTest() { fs::create_directories(scratch()); }
-    CliRun cli(const std::vector<std::string>& args) const {
-        return brivel::test::runProgram(BRIVEL_CLI_PATH, args, m_temp.path());
-    }
     // A trade with one order: the trade export writes a line per order.
     void addTrade(const std::string& ticker) const {
         CliRun trade = cli({"trades", "add", "-a", "B0W1", "--ticker", ticker});

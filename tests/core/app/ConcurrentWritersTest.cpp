@@ -60,7 +60,6 @@ struct Outcome {
 class ConcurrentWritersTest : public brivel::test::AppEnvironment {
 protected:
     ConcurrentWritersTest() {
-        fs::create_directories(scratch());
         EXPECT_EQ(cli({"accounts", "list"}).status, 0); // start-up preparation, once
     }
     CliRun cli(const std::vector<std::string>& args, const std::string& lane = "main") const {

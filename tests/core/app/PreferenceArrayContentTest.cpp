@@ -67,7 +67,7 @@ TEST_F(PreferenceListTest, AddEditAndRemoveEachWriteTheWholeArrayBack) {
     EXPECT_FALSE(reread.hasUserValue("arrayOfIndices"));
 }
 
-TEST_F(PreferenceListTest, TwoControllersOverOneKeySeeEachOthersChanges) {
+TEST_F(PreferenceListTest, ControllersOverOneKeySeeEachOthersAndThePreferencesChanges) {
     // The application's accounts controller and the accounts window's both show one list.
     auto first = controller();
     auto second = controller();
@@ -83,13 +83,10 @@ TEST_F(PreferenceListTest, TwoControllersOverOneKeySeeEachOthersChanges) {
     first->add();
     EXPECT_EQ(second->arrangedObjects().size(), 3u);
     EXPECT_EQ(seen.events.back(), "reset");
-}
-
-TEST_F(PreferenceListTest, AWriteOfTheKeyElsewhereIsTakenIn) {
-    auto c = controller();
+    // A write of the key through the preferences is taken in as well.
     prefs.setObject(json::array({{{"strategy", "Only"}}}), "arrayOfStrategies");
-    ASSERT_EQ(c->arrangedObjects().size(), 1u);
-    EXPECT_EQ(c->arrangedObjects()[0]->valueForKey("strategy").toString(), "Only");
+    ASSERT_EQ(second->arrangedObjects().size(), 1u);
+    EXPECT_EQ(second->arrangedObjects()[0]->valueForKey("strategy").toString(), "Only");
 }
 
 TEST(DictionaryObject, ValuesByKeyRoundTripAndAbsentRemovesTheKey) {

@@ -5,7 +5,6 @@
 #include "core/app/Preferences.h"
 #include "core/app/StartUp.h"
 #include "core/app/SupportFolder.h"
-#include "core/model/AccountStore.h"
 
 #include <gmock/gmock.h>
 #include <sys/wait.h>
@@ -23,10 +22,6 @@ namespace {
 
 class StartUpTest : public brivel::test::AppEnvironment {
 protected:
-    bool isAccountDatabase(const fs::path& p) const {
-        Error error;
-        return model::checkAccountStore(p, &error);
-    }
     fs::path db(const std::string& code) const { return support() / code / "database.brdb"; }
     // A file with its folders, as a user or an older release left it.
     static void put(const fs::path& file, const std::string& text) {
@@ -71,17 +66,14 @@ TEST_F(StartUpTest, WithBothFoldersTheOlderOneStaysUntouched) {
     EXPECT_TRUE(isAccountDatabase(db("B0W1")));
 }
 
-TEST_F(StartUpTest, TheDefaultFolderWithoutItsDatabaseGetsAFreshOne) {
+TEST_F(StartUpTest, TheDefaultDatabaseIsMadeWhenMissingAndNeverReplaced) {
     put(support() / "B0W1" / "chart.png", "image");
     Preferences prefs(prefsFile());
     StartUp::prepare(prefs);
     EXPECT_TRUE(isAccountDatabase(db("B0W1")));
     EXPECT_EQ(readFile(support() / "B0W1" / "chart.png"), "image");
-}
 
-TEST_F(StartUpTest, AnExistingDefaultDatabaseIsNeverReplaced) {
-    put(db("B0W1"), "the user's data");
-    Preferences prefs(prefsFile());
+    writeFile(db("B0W1"), "the user's data");
     StartUp::prepare(prefs);
     StartUp::prepare(prefs); // the CLI may prepare more than once
     EXPECT_EQ(readFile(db("B0W1")), "the user's data");

@@ -7,8 +7,8 @@ brivel_add_gtest(brivel-app-tests
 
 # Several brivel-cli processes at once on one account, and where their output goes.
 brivel_add_gtest(brivel-app-cli-tests
-    SOURCES core/app/AppTestSupport.cpp core/app/CliAccountsTest.cpp core/app/ConcurrentWritersTest.cpp
-            core/app/CliOutputFilesTest.cpp
+    SOURCES core/app/AppTestSupport.cpp support/CliFixture.cpp core/app/CliAccountsTest.cpp
+            core/app/ConcurrentWritersTest.cpp core/app/CliOutputFilesTest.cpp
     DEPS brivel-core-app SQLite::SQLite3)
 target_compile_definitions(brivel-app-cli-tests PRIVATE BRIVEL_CLI_PATH="$<TARGET_FILE:brivel-cli>")
 add_dependencies(brivel-app-cli-tests brivel-cli)

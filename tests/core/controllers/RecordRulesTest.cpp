@@ -30,11 +30,14 @@ using Names = std::vector<std::optional<std::string>>;
 
 class RecordRulesTest : public BookkeepingTest {
 protected:
-    Log* newLog() {
-        auto* log = logAC.newObject();
-        logAC.addObject(log);
-        return log;
+    // A record made and added by its list, as the add button does.
+    template <class Controller> auto* added(Controller& list) {
+        auto* record = list.newObject();
+        if (record)
+            list.addObject(record);
+        return record;
     }
+    Log* newLog() { return added(logAC); }
     Log* logWithBarriers(Date date, std::vector<std::tuple<std::string, double, double>> barriers) {
         auto* log = Log::insertInManagedObjectContext(context.get());
         log->setDate(date);
@@ -53,14 +56,9 @@ protected:
                 return b;
         return nullptr;
     }
-    Trade* newTrade() {
-        auto* t = tradeAC.newObject();
-        tradeAC.addObject(t);
-        return t;
-    }
+    Trade* newTrade() { return added(tradeAC); }
     Order* newOrder(bool buy, std::int32_t shares, double price, double commission = 0.0) {
-        auto* o = orderAC.newObject();
-        orderAC.addObject(o);
+        auto* o = added(orderAC);
         o->setDesc(std::string("A"));
         o->setIsBuyValue(buy);
         o->setNumSharesValue(shares);
@@ -157,16 +155,14 @@ TEST_F(RecordRulesTest, NewNotesAndOrdersAreStampedNowAndJoinTheSelectedRecord) 
     Log* log = newLog();
     Trade* trade = newTrade();
     clock.advance(60.0);
-    auto* note = notesAC.newObject();
+    auto* note = added(notesAC);
     ASSERT_TRUE(note);
-    notesAC.addObject(note);
     EXPECT_EQ(note->timestamp(), std::optional<Date>(clock.now()));
     EXPECT_EQ(note->log(), log);
     EXPECT_EQ(log->note().size(), 2u);
 
-    auto* order = orderAC.newObject();
+    auto* order = added(orderAC);
     ASSERT_TRUE(order);
-    orderAC.addObject(order);
     EXPECT_EQ(order->date(), std::optional<Date>(clock.now()));
     EXPECT_EQ(order->trade(), trade);
 }
@@ -276,8 +272,7 @@ TEST_F(RecordRulesTest, RemovingOneRecordFindsItsParentOrDeletesAnOrphanAlone) {
     EXPECT_TRUE(orphan->isDeleted());
 
     Log* log = newLog();
-    Note* note = notesAC.newObject();
-    notesAC.addObject(note);
+    Note* note = added(notesAC);
     logAC.setSelectedObjects({});
     notesAC.removeNote(*note);
     EXPECT_TRUE(note->isDeleted());

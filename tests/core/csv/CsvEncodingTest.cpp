@@ -46,18 +46,13 @@ Detected detect(const std::string& bytes, std::size_t chunkSize = CsvParser::kDe
     return out;
 }
 
-std::string utf16(std::u16string_view text, bool littleEndian) {
+// UTF-16 code units, little-endian unless asked otherwise.
+std::string utf16(std::u16string_view text, bool littleEndian = true) {
     std::string out;
     for (char16_t u : text)
         for (int i = 0; i < 2; ++i)
             out += static_cast<char>(u >> (8 * (littleEndian ? i : 1 - i)));
     return out;
-}
-std::string utf16le(std::u16string_view text) {
-    return utf16(text, true);
-}
-std::string utf16be(std::u16string_view text) {
-    return utf16(text, false);
 }
 
 std::string utf32(std::u32string_view text, bool littleEndian) {
@@ -78,8 +73,8 @@ TEST(CsvEncodingDetection, ByteOrderMarksDecideAndAreDropped) {
         StringEncoding encoding;
     } cases[] = {
         {std::string("\xEF\xBB\xBF") + "é,b\n😀\n", StringEncoding::UTF8},
-        {"\xFE\xFF" + utf16be(u"é,b\n😀\n"), StringEncoding::UTF16BigEndian},
-        {"\xFF\xFE" + utf16le(u"é,b\n😀\n"), StringEncoding::UTF16LittleEndian},
+        {"\xFE\xFF" + utf16(u"é,b\n😀\n", false), StringEncoding::UTF16BigEndian},
+        {"\xFF\xFE" + utf16(u"é,b\n😀\n"), StringEncoding::UTF16LittleEndian},
         {std::string("\xFF\xFE\0\0", 4) + utf32(U"é,b\n😀\n", true),
          StringEncoding::UTF32LittleEndian},
         {std::string("\0\0\xFE\xFF", 4) + utf32(U"é,b\n😀\n", false),
@@ -158,10 +153,10 @@ TEST(CsvEncodingGiven, IsUsedWithoutLookingAndLosesOnlyAMatchingMark) {
         StringEncoding given;
         CsvLines lines;
     } cases[] = {
-        {utf16le(u"a,é\n"), 5, StringEncoding::UTF16LittleEndian, {{"a", "é"}}},
+        {utf16(u"a,é\n"), 5, StringEncoding::UTF16LittleEndian, {{"a", "é"}}},
         {bom8 + "a\n", 1, StringEncoding::UTF8, {{"a"}}},
-        {"\xFF\xFE" + utf16le(u"a\n"), 1, StringEncoding::UTF16LittleEndian, {{"a"}}},
-        {"\xFE\xFF" + utf16be(u"a\n"), 2048, StringEncoding::Unicode, {{"a"}}},
+        {"\xFF\xFE" + utf16(u"a\n"), 1, StringEncoding::UTF16LittleEndian, {{"a"}}},
+        {"\xFE\xFF" + utf16(u"a\n", false), 2048, StringEncoding::Unicode, {{"a"}}},
         {bom8 + "a\n", 2048, StringEncoding::ISOLatin1, {{"ï»¿a"}}}, // a mark is text here
     };
     for (const auto& c : cases)
@@ -174,7 +169,7 @@ TEST(CsvEncodingGiven, UndecodableInputFailsWithCodeOne) {
     // A lone low surrogate, and an odd byte left at the end; what comes before them is read,
     // in small chunks and in one.
     for (const std::string& bytes :
-         {utf16le(u"a,b\nc") + std::string("\x00\xDC", 2), utf16le(u"a,b\nc") + "x"}) {
+         {utf16(u"a,b\nc") + std::string("\x00\xDC", 2), utf16(u"a,b\nc") + "x"}) {
         for (std::size_t chunk : {std::size_t(3), CsvParser::kDefaultChunkSize}) {
             const auto d = detect(bytes, chunk, StringEncoding::UTF16LittleEndian);
             ASSERT_TRUE(d.error);

@@ -82,17 +82,6 @@ TEST(CsvParserQuotes, QuotedFieldsEndedByEachLineEndAndDelimiterAgreeAcrossChunk
     EXPECT_EQ(linesOf("\" \u00A0a\n\t\",\"\u00e9\"\n"), (CsvLines{{"a", "\u00e9"}}));
     EXPECT_EQ(linesOf("\"a\"\"\",\"b\\\\\"\n"), (CsvLines{{"a\"", "b\\"}}));
     EXPECT_EQ(linesOf("x,\"a\"\n\n\"b\"\n"), (CsvLines{{"x", "a"}, {"b"}}));
-
-    // Cancelling on a quoted field stops there, as on any other.
-    auto parser = CsvParser::initWithCSVString("\"a\",\"b\",\"c\"\n", StringEncoding::UTF8);
-    RecordingDelegate d;
-    d.onField = [](CsvParser& p, std::string_view field) {
-        if (field == "b")
-            p.cancelParsing();
-    };
-    parser->setParserDelegate(&d);
-    parser->parse();
-    EXPECT_EQ(d.events, (Events{"doc", "L1", "f:a", "f:b", "fail:3"}));
 }
 
 TEST(CsvParserQuotes, BlanksAreTrimmedInsideQuotesTooButNotBeforeAnOpeningQuote) {
@@ -102,32 +91,25 @@ TEST(CsvParserQuotes, BlanksAreTrimmedInsideQuotesTooButNotBeforeAnOpeningQuote)
     EXPECT_EQ(linesOf("\u00A0a\u3000\n"), (CsvLines{{"a"}}));
 }
 
-TEST(CsvParserQuotes, TextAfterAClosingQuoteIsAFormatError) {
-    const auto blank = parseAtAllChunkSizes("x\n\"ab\" c,d\n");
-    ASSERT_TRUE(blank.error);
-    EXPECT_EQ(blank.error->domain, CsvErrorDomain);
-    EXPECT_EQ(blank.error->code, CsvErrorFormat);
-    EXPECT_EQ(blank.error->localizedDescription,
-              "Invalid CSV format on line #2 immediately after \"\"ab\"\"");
-    // What came before stands; the open line gets no line end.
-    EXPECT_EQ(blank.events, (Events{"doc", "L1", "f:x", "/L1", "L2", "fail:2"}));
-
-    const auto letter = parseAtAllChunkSizes("a\"b\"c\n");
-    ASSERT_TRUE(letter.error);
-    EXPECT_EQ(letter.error->localizedDescription,
-              "Invalid CSV format on line #1 immediately after \"a\"b\"\"");
-}
-
-TEST(CsvParserQuotes, AFormatErrorQuotesAtMostTheFirst200BytesOfTheField) {
+TEST(CsvParserQuotes, TextAfterAClosingQuoteIsAFormatErrorQuotingAtMost200BytesOfTheField) {
     // A malformed field of megabytes must not become megabytes of message; a character is
     // never cut in half.
     const std::string field = "\"" + std::string(199, 'a') + "\xc3\xa9" + std::string(5000, 'b');
-    const auto outcome = parseAtAllChunkSizes(field + "\" x\n");
-    ASSERT_TRUE(outcome.error);
-    EXPECT_EQ(outcome.error->code, CsvErrorFormat);
-    EXPECT_EQ(outcome.error->localizedDescription,
-              "Invalid CSV format on line #1 immediately after \"\"" + std::string(199, 'a') +
-                  "\"");
+    const std::pair<std::string, std::string> cases[] = {
+        {"x\n\"ab\" c,d\n", "line #2 immediately after \"\"ab\"\""},
+        {"a\"b\"c\n", "line #1 immediately after \"a\"b\"\""},
+        {field + "\" x\n", "line #1 immediately after \"\"" + std::string(199, 'a') + "\""},
+    };
+    for (const auto& [text, where] : cases) {
+        const auto outcome = parseAtAllChunkSizes(text);
+        ASSERT_TRUE(outcome.error) << where;
+        EXPECT_EQ(outcome.error->domain, CsvErrorDomain);
+        EXPECT_EQ(outcome.error->code, CsvErrorFormat);
+        EXPECT_EQ(outcome.error->localizedDescription, "Invalid CSV format on " + where);
+    }
+    // What came before stands; the open line gets no line end.
+    EXPECT_EQ(parseAtAllChunkSizes("x\n\"ab\" c,d\n").events,
+              (Events{"doc", "L1", "f:x", "/L1", "L2", "fail:2"}));
 }
 
 TEST(CsvParserEscapes, BackslashMakesTheNextCharacterText) {
@@ -181,30 +163,39 @@ TEST(CsvParserDelimiter, OtherDelimitersMakeCommasTextUnusableOnesAndLateChanges
 }
 
 TEST(CsvParserCancel, StopsAfterTheCurrentCharacterAndReportsCodeThree) {
-    auto parser = CsvParser::initWithCSVString("a,b,c\nd\n", StringEncoding::UTF8);
-    RecordingDelegate d;
-    d.onField = [](CsvParser& p, std::string_view field) {
-        if (field == "b")
-            p.cancelParsing();
+    struct Case {
+        const char* text;
+        std::string_view onField; // cancel after reading this field...
+        std::uint64_t onLine;     // ...or on starting this line
+        Events events;
     };
-    parser->setParserDelegate(&d);
-    parser->parse();
-    EXPECT_EQ(d.events, (Events{"doc", "L1", "f:a", "f:b", "fail:3"}));
-    ASSERT_TRUE(parser->error());
-    EXPECT_EQ(parser->error()->code, CsvErrorCancelled);
-    EXPECT_EQ(parser->error()->localizedDescription, "");
-    EXPECT_EQ(parser->state(), CsvParser::State::Cancelled);
-
-    // Cancelling on the last field of a line gives no line end either.
-    auto last = CsvParser::initWithCSVString("a\nb\n", StringEncoding::UTF8);
-    RecordingDelegate d2;
-    d2.onLine = [](CsvParser& p, std::uint64_t n) {
-        if (n == 2)
-            p.cancelParsing();
+    const Case cases[] = {
+        {"a,b,c\nd\n", "b", 0, {"doc", "L1", "f:a", "f:b", "fail:3"}},
+        // On a quoted field, taken in one stride, as on any other.
+        {"\"a\",\"b\",\"c\"\n", "b", 0, {"doc", "L1", "f:a", "f:b", "fail:3"}},
+        // Cancelling on the last field of a line gives no line end either.
+        {"a\nb\n", "", 2, {"doc", "L1", "f:a", "/L1", "L2", "fail:3"}},
     };
-    last->setParserDelegate(&d2);
-    last->parse();
-    EXPECT_EQ(d2.events, (Events{"doc", "L1", "f:a", "/L1", "L2", "fail:3"}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto parser = CsvParser::initWithCSVString(c.text, StringEncoding::UTF8);
+        RecordingDelegate d;
+        d.onField = [&](CsvParser& p, std::string_view field) {
+            if (field == c.onField)
+                p.cancelParsing();
+        };
+        d.onLine = [&](CsvParser& p, std::uint64_t n) {
+            if (n == c.onLine)
+                p.cancelParsing();
+        };
+        parser->setParserDelegate(&d);
+        parser->parse();
+        EXPECT_EQ(d.events, c.events);
+        ASSERT_TRUE(parser->error());
+        EXPECT_EQ(parser->error()->code, CsvErrorCancelled);
+        EXPECT_EQ(parser->error()->localizedDescription, "");
+        EXPECT_EQ(parser->state(), CsvParser::State::Cancelled);
+    }
 }
 
 TEST(CsvParserUnicode, CombiningMarksAndPrependCharactersNeverSwallowStructure) {

@@ -25,13 +25,9 @@ protected:
 TEST_P(ImportDateParserTest, ReadsTheForm) {
     const DateCase& c = GetParam();
     ImportDateParser parser;
-    auto d = parser.parse(c.date, c.time);
-    if (!c.expected) {
-        EXPECT_FALSE(d.has_value()) << c.date << " | " << c.time;
-        return;
-    }
-    ASSERT_TRUE(d.has_value()) << c.date << " | " << c.time;
-    EXPECT_DOUBLE_EQ(d->secondsSince1970, *c.expected) << c.date << " | " << c.time;
+    const auto d = parser.parse(c.date, c.time);
+    EXPECT_EQ(d ? std::optional<double>(d->secondsSince1970) : std::nullopt, c.expected)
+        << c.date << " | " << c.time;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -48,6 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         // MM/DD/YYYY, one-digit month and day too.
         DateCase{"03/01/2024 09:30", "", MarchOpen}, DateCase{"3/1/2024 9:30:00", "", MarchOpen},
         DateCase{"03/01/2024", "9:30 AM", MarchOpen}, DateCase{"07/01/2024", "09:30", JulyOpen},
+        DateCase{"02/29/2024", "", 1709182800.0}, // a leap day, midnight EST
         // YYYYMMDD.
         DateCase{"20240301 09:30:00", "", MarchOpen}, DateCase{"20240301", "09:30:00", MarchOpen},
         DateCase{"20240301", "14:30:00Z", MarchOpen},
@@ -63,14 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"2024-03-01", "25:00", std::nullopt},
         DateCase{"03/01/2024", "13:00 PM", std::nullopt},
         DateCase{"2024-03-01T09:30+2500", "", std::nullopt}));
-
-TEST(ImportDateParserLeapTest, LeapDayOfALeapYearIsADate) {
-    test::ScopedEnv zone{"TZ", "UTC"};
-    ImportDateParser parser;
-    auto d = parser.parse("02/29/2024");
-    ASSERT_TRUE(d.has_value());
-    EXPECT_DOUBLE_EQ(d->secondsSince1970, 1709164800.0);
-}
 
 } // namespace
 } // namespace brivel::import

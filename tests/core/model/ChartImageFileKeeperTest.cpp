@@ -2,34 +2,18 @@
 // so that Undo brings the trade back whole; closing the window settles what stands.
 
 #include "core/model/ChartImageFileKeeper.h"
-#include "core/controllers/TradeArrayController.h"
-#include "core/model/AccountStore.h"
-#include "core/model/ChartImageFiles.h"
-#include "core/platform/Clock.h"
-#include "core/platform/Prompter.h"
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
+#include "ChartImageFixture.h"
 
 namespace brivel::test {
 namespace {
 
 namespace fs = std::filesystem;
-using controllers::TradeArrayController;
 using model::ChartImageFileKeeper;
 using model::Trade;
 
-class ChartImageFileKeeperTest : public ::testing::Test {
+class ChartImageFileKeeperTest : public ChartImageFixture {
 protected:
-    ChartImageFileKeeperTest() {
-        fs::create_directories(database.parent_path());
-        Error error;
-        EXPECT_TRUE(model::createEmptyAccountStore(database, &error)) << error.message();
-        context = model::openAccountStore(database, &error);
-        EXPECT_TRUE(context) << error.message();
-        trades = std::make_unique<TradeArrayController>(*context, clock, prompter, "B0W1");
-        keeper = std::make_unique<ChartImageFileKeeper>(*context);
-    }
+    ChartImageFileKeeperTest() { keeper = std::make_unique<ChartImageFileKeeper>(*context); }
 
     struct Pictures {
         fs::path entry, exit;
@@ -39,42 +23,29 @@ protected:
 
     // A saved trade whose two pictures are on disk, as its own undo step.
     std::pair<Trade*, Pictures> savedTradeWithPictures(const std::string& bytes = "png") {
-        auto* t = trades->newObject();
-        trades->addObject(t);
-        Pictures p{*model::chartImageFile(database, *t->chartImg()->entryImg()),
-                   *model::chartImageFile(database, *t->chartImg()->exitImg())};
-        writeFile(p.entry, bytes + "-entry");
-        writeFile(p.exit, bytes + "-exit");
-        save();
+        auto* t = tradeWithPictures(bytes);
+        Pictures p{file(*t->chartImg()->entryImg()), file(*t->chartImg()->exitImg())};
+        saveStep();
         return {t, p};
     }
-    void save() {
-        Error error;
-        ASSERT_TRUE(context->save(&error)) << error.message();
+    void saveStep() {
+        save();
         endEvent();
     }
-    void endEvent() { context->undoManager().endEventGroup(); }
     void deleteTrade(Trade* t) {
         trades->setSelectedObjects({t});
-        prompter.queueAnswer(true);
-        trades->remove();
+        deleteSelected();
         endEvent();
     }
     fs::path aside() const { return keeper->asideFolder(); }
 
-    TempDir dir;
-    fs::path database = dir / "B0W1/database.brdb";
-    FixedClock clock{Date(1'700'000'000.0)};
-    ScriptedPrompter prompter;
-    std::unique_ptr<store::ObjectContext> context;
-    std::unique_ptr<TradeArrayController> trades;
     std::unique_ptr<ChartImageFileKeeper> keeper;
 };
 
 TEST_F(ChartImageFileKeeperTest, UndoOfASavedDeletionBringsThePicturesBack) {
     auto [t, pictures] = savedTradeWithPictures();
     deleteTrade(t);
-    save();
+    saveStep();
     EXPECT_TRUE(pictures.gone()) << "the account folder no longer shows them";
     EXPECT_EQ(keeper->keptCount(), 1u);
     EXPECT_TRUE(fs::exists(aside() / pictures.entry.filename()));
@@ -84,7 +55,7 @@ TEST_F(ChartImageFileKeeperTest, UndoOfASavedDeletionBringsThePicturesBack) {
     ASSERT_TRUE(pictures.onDisk());
     EXPECT_EQ(readFile(pictures.entry), "png-entry");
     EXPECT_EQ(readFile(pictures.exit), "png-exit");
-    save();
+    saveStep();
     keeper->windowWillClose();
     EXPECT_TRUE(pictures.onDisk()) << "the trade's return was saved";
     EXPECT_FALSE(fs::exists(aside())) << "no empty folder left behind";
@@ -98,12 +69,12 @@ TEST_F(ChartImageFileKeeperTest, ClosingTheWindowSettlesEachCase) {
 
     for (Trade* t : {standing, unsavedReturn, redone})
         deleteTrade(t);
-    save();
+    saveStep();
     context->undoManager().undo(); // the save is no undo step: this brings back `redone`
     ASSERT_FALSE(redone->isDeleted());
     EXPECT_TRUE(redonePictures.onDisk());
     context->undoManager().redo(); // ...and deletes it again, saved below
-    save();
+    saveStep();
     EXPECT_TRUE(redonePictures.gone()) << "a redone deletion is kept aside like the first";
     context->undoManager().undo(); // `redone` back once more, now from the second save
     EXPECT_TRUE(redonePictures.onDisk());
@@ -125,7 +96,7 @@ TEST_F(ChartImageFileKeeperTest, ClosingTheWindowSettlesEachCase) {
 TEST_F(ChartImageFileKeeperTest, RevertingToTheSavedFileSettlesLikeAClose) {
     auto [t, pictures] = savedTradeWithPictures();
     deleteTrade(t);
-    save();
+    saveStep();
     ASSERT_TRUE(context->rollback());
     EXPECT_EQ(keeper->keptCount(), 0u);
     EXPECT_TRUE(pictures.gone());
@@ -135,7 +106,7 @@ TEST_F(ChartImageFileKeeperTest, RevertingToTheSavedFileSettlesLikeAClose) {
 TEST_F(ChartImageFileKeeperTest, FilesLeftAsideByAnUncleanEndAreRemovedOnTheNextOpen) {
     auto [t, pictures] = savedTradeWithPictures();
     deleteTrade(t);
-    save();
+    saveStep();
     const fs::path left = aside() / pictures.entry.filename();
     ASSERT_TRUE(fs::exists(left));
     // A crash: the keeper never settles; a new window's keeper finds the leftovers.

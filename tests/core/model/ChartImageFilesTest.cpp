@@ -1,89 +1,61 @@
 // A deleted trade's chart image files go when the deletion is saved, and not before: an undone
 // deletion, or one dropped by closing without saving, brings the trade back with its pictures.
 
-#include "core/model/ChartImageFiles.h"
-#include "core/controllers/TradeArrayController.h"
-#include "core/model/AccountStore.h"
-#include "core/platform/Clock.h"
-#include "core/platform/Prompter.h"
-#include "support/TempDir.h"
+#include "ChartImageFixture.h"
 
 #include <functional>
-#include <gtest/gtest.h>
 
 namespace brivel::test {
 namespace {
 
 namespace fs = std::filesystem;
-using controllers::TradeArrayController;
 using model::Trade;
 
-class ChartImageDeletionTest : public ::testing::Test {
+class ChartImageDeletionTest : public ChartImageFixture {
 protected:
-    ChartImageDeletionTest() {
-        fs::create_directories(database.parent_path());
-        Error error;
-        EXPECT_TRUE(model::createEmptyAccountStore(database, &error)) << error.message();
-        open();
-    }
-
-    void open() {
-        trades.reset();
-        Error error;
-        context = model::openAccountStore(database, &error);
-        ASSERT_TRUE(context) << error.message();
-        trades = std::make_unique<TradeArrayController>(*context, clock, prompter, "B0W1");
-    }
-
-    // A trade whose two pictures are on disk.
-    Trade* tradeWithPictures() {
-        auto* t = trades->newObject();
-        trades->addObject(t);
-        for (const auto& name : {t->chartImg()->entryImg(), t->chartImg()->exitImg()})
-            writeFile(file(*name), "png");
-        return t;
-    }
     static std::pair<std::string, std::string> namesOf(const Trade* t) {
         return {*t->chartImg()->entryImg(), *t->chartImg()->exitImg()};
     }
-    fs::path file(const std::string& name) const { return *model::chartImageFile(database, name); }
     bool picturesOnDisk(const std::string& entry, const std::string& exit) const {
         return fs::exists(file(entry)) && fs::exists(file(exit));
     }
-    void save() {
-        Error error;
-        ASSERT_TRUE(context->save(&error)) << error.message();
-    }
-    void deleteSelected() {
-        prompter.queueAnswer(true);
-        trades->remove();
-    }
-
-    TempDir dir;
-    fs::path database = dir / "B0W1/database.brdb";
-    FixedClock clock{Date(1'700'000'000.0)};
-    ScriptedPrompter prompter;
-    std::unique_ptr<store::ObjectContext> context;
-    std::unique_ptr<TradeArrayController> trades;
 };
 
-TEST_F(ChartImageDeletionTest, UndoneDeletionKeepsThePictures) {
-    Trade* t = tradeWithPictures();
-    save();
-    const auto [entry, exit] = namesOf(t);
-    context->undoManager().endEventGroup();
-
-    deleteSelected();
-    ASSERT_TRUE(t->isDeleted());
-    EXPECT_TRUE(picturesOnDisk(entry, exit));
-
-    context->undoManager().undo();
-    EXPECT_FALSE(t->isDeleted());
-    ASSERT_TRUE(t->chartImg());
-    EXPECT_EQ(t->chartImg()->entryImg(), entry);
-    EXPECT_TRUE(picturesOnDisk(entry, exit));
-    save();
-    EXPECT_TRUE(picturesOnDisk(entry, exit)) << "saving a trade that is back keeps them";
+TEST_F(ChartImageDeletionTest, UndoneRolledBackOrUnsavedDeletionKeepsThePictures) {
+    using End = std::function<void(Trade*, const std::string& entry)>;
+    const std::pair<const char*, End> cases[] = {
+        {"undone",
+         [&](Trade* t, const std::string& entry) {
+             context->undoManager().undo();
+             EXPECT_FALSE(t->isDeleted());
+             ASSERT_TRUE(t->chartImg());
+             EXPECT_EQ(t->chartImg()->entryImg(), entry);
+             save(); // saving a trade that is back keeps them
+         }},
+        {"rolled back",
+         [&](Trade*, const std::string&) {
+             ASSERT_TRUE(context->rollback());
+             EXPECT_EQ(Trade::fetchNewFetchRequest(context.get()).size(), 2u);
+             trades->reloadContent();
+         }},
+        {"closed without saving",
+         [&](Trade*, const std::string&) {
+             trades.reset();
+             context.reset();
+         }},
+    };
+    for (const auto& [what, end] : cases) {
+        SCOPED_TRACE(what);
+        Trade* t = tradeWithPictures();
+        save();
+        endEvent();
+        const auto [entry, exit] = namesOf(t);
+        deleteSelected();
+        ASSERT_TRUE(t->isDeleted());
+        EXPECT_TRUE(picturesOnDisk(entry, exit));
+        end(t, entry);
+        EXPECT_TRUE(picturesOnDisk(entry, exit));
+    }
 }
 
 TEST_F(ChartImageDeletionTest, SavedDeletionRemovesBothPicturesOfThatTradeOnly) {
@@ -107,24 +79,6 @@ TEST_F(ChartImageDeletionTest, SavedDeletionRemovesBothPicturesOfThatTradeOnly) 
     EXPECT_TRUE(picturesOnDisk(keptEntry, keptExit));
 }
 
-TEST_F(ChartImageDeletionTest, DeletionDroppedWithoutSavingKeepsThePictures) {
-    Trade* t = tradeWithPictures();
-    save();
-    const auto [entry, exit] = namesOf(t);
-    deleteSelected();
-    ASSERT_TRUE(context->rollback());
-    EXPECT_EQ(Trade::fetchNewFetchRequest(context.get()).size(), 1u);
-    EXPECT_TRUE(picturesOnDisk(entry, exit));
-
-    // Closing the account without saving, likewise.
-    trades->reloadContent();
-    trades->setSelectionIndexes({0});
-    deleteSelected();
-    trades.reset();
-    context.reset();
-    EXPECT_TRUE(picturesOnDisk(entry, exit));
-}
-
 TEST_F(ChartImageDeletionTest, PicturesAreLookedUpInTheAccountsOwnFolderOnly) {
     // A name made in another account (restored from its backup) still means this folder.
     Trade* t = tradeWithPictures();
@@ -141,56 +95,47 @@ TEST_F(ChartImageDeletionTest, PicturesAreLookedUpInTheAccountsOwnFolderOnly) {
     EXPECT_TRUE(fs::exists(otherAccount));
 }
 
-TEST_F(ChartImageDeletionTest, MissingPicturesOrNamesDoNotStandInTheWay) {
-    Trade* noFiles = trades->newObject();
-    Trade* noNames = trades->newObject();
-    noNames->chartImg()->setEntryImg(std::nullopt);
-    noNames->chartImg()->setExitImg(std::string(""));
-    Trade* noImage = trades->newObject();
-    context->deleteObject(noImage->chartImg());
-    // A folder that happens to carry an image's name is not a picture.
-    const fs::path folder = file(*noFiles->chartImg()->entryImg());
-    fs::create_directories(folder);
-    save();
-
-    trades->reloadContent();
-    trades->setSelectedObjects({noFiles, noNames, noImage});
-    deleteSelected();
-    save();
-    EXPECT_TRUE(noFiles->isDeleted());
-    EXPECT_TRUE(noNames->isDeleted());
-    EXPECT_TRUE(noImage->isDeleted());
-    EXPECT_TRUE(fs::is_directory(folder));
-}
-
-TEST_F(ChartImageDeletionTest, NamesThatAreNotPicturesInTheFolderAreNeverTouched) {
+TEST_F(ChartImageDeletionTest, MissingOrFalsePictureNamesNeitherStandInTheWayNorRemoveAnything) {
     // A crafted or damaged name must not make a deletion remove anything but a picture.
     const fs::path outside = dir / "outside.png";
     writeFile(outside, "someone else's");
     writeFile(database.parent_path() / "notes.txt", "not a picture");
     writeFile(database.parent_path() / ".hidden.png", "hidden");
     fs::create_symlink(outside, database.parent_path() / "link.png");
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"B0W1/database.brdb", "B0W1/notes.txt"},
-        {"B0W1/.hidden.png", "B0W1/link.png"},
-        {"B0W1/..", "../outside.png"},
-    };
-    for (const auto& [entry, exit] : cases) {
-        SCOPED_TRACE(entry);
-        Trade* t = trades->newObject();
-        t->chartImg()->setEntryImg(entry);
-        t->chartImg()->setExitImg(exit);
+    // A folder that happens to carry an image's name is not a picture.
+    fs::create_directories(database.parent_path() / "folder.png");
+    auto deleteSaved = [&](Trade* t) {
         save();
         trades->reloadContent();
         trades->setSelectedObjects({t});
         deleteSelected();
         save();
         EXPECT_TRUE(t->isDeleted());
+    };
+    using Name = std::optional<std::string>;
+    const std::vector<std::pair<Name, Name>> cases = {
+        {"B0W1/database.brdb", "B0W1/notes.txt"},
+        {"B0W1/.hidden.png", "B0W1/link.png"},
+        {"B0W1/..", "../outside.png"},
+        {"B0W1/folder.png", "B0W1/missing.png"},
+        {std::nullopt, ""},
+    };
+    for (const auto& [entry, exit] : cases) {
+        SCOPED_TRACE(entry.value_or("no name"));
+        Trade* t = trades->newObject();
+        t->chartImg()->setEntryImg(entry);
+        t->chartImg()->setExitImg(exit);
+        deleteSaved(t);
     }
+    Trade* noImage = trades->newObject();
+    context->deleteObject(noImage->chartImg());
+    deleteSaved(noImage);
+
     EXPECT_TRUE(fs::exists(database));
     EXPECT_TRUE(fs::exists(database.parent_path() / "notes.txt"));
     EXPECT_TRUE(fs::exists(database.parent_path() / ".hidden.png"));
     EXPECT_TRUE(fs::is_symlink(database.parent_path() / "link.png"));
+    EXPECT_TRUE(fs::is_directory(database.parent_path() / "folder.png"));
     EXPECT_TRUE(fs::exists(outside));
     EXPECT_FALSE(model::chartImageFile(database, "B0W1/database.brdb"));
     EXPECT_EQ(model::chartImageFile(database, "X1X1/A.png"), database.parent_path() / "A.png");

@@ -1,7 +1,7 @@
 // How a trade keeps its closed state, profit, date and description list from its orders.
 
 #include "support/BookkeepingFixture.h"
-#include "support/TempDir.h"
+#include "support/StoreTestSupport.h"
 
 #include <cstdint>
 #include <functional>
@@ -54,6 +54,8 @@ TEST_F(TradeClosingTest, EachPositionMustBalanceByItsExactDescription) {
         // 4 x 2^30 shares are 2^32: wrapped to 32 bits that would read as balanced.
         {"no wrap-around", false, 0.0, false, {hugeBuy, hugeBuy, hugeBuy, hugeBuy}},
         {"largest counts", true, 2.0 * max, false, {buyMax, buyMax, sellMax, sellMax}},
+        // A fee booked as an order of its own: no shares, so the trade stays closed.
+        {"zero-share fee", true, 187.0, false, {feeBuy, feeSell, {true, 0, 0.0, "fee", 3.0}}},
     };
     for (const ClosingCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -61,6 +63,7 @@ TEST_F(TradeClosingTest, EachPositionMustBalanceByItsExactDescription) {
         // Stale values from before: the re-evaluation must replace them.
         t->setIsClosedValue(true);
         t->setProfitValue(7.0);
+        t->setDate(Date(7.0));
         for (const OrderValues& o : c.orders)
             addOrder(t, o);
         t->orderDidChange();
@@ -70,6 +73,8 @@ TEST_F(TradeClosingTest, EachPositionMustBalanceByItsExactDescription) {
         EXPECT_DOUBLE_EQ(t->profitValue(), c.profit);
         EXPECT_EQ(hints.countFor(t) > 0, c.hint);
         EXPECT_FALSE(t->buyToOpen().has_value()) << "the opening side plays no part";
+        // The earliest order's date; a trade left without orders loses its date.
+        EXPECT_EQ(t->date(), c.orders.empty() ? std::nullopt : std::optional<Date>(Date(1000.0)));
     }
 }
 
@@ -83,21 +88,6 @@ TEST_F(TradeClosingTest, AnUnbalancedTotalPostsOneHintPerReevaluationFromTheTrad
     settle();
     ASSERT_EQ(hints.senders.size(), 1u);
     EXPECT_EQ(hints.senders.front(), static_cast<const void*>(t));
-}
-
-TEST_F(TradeClosingTest, ZeroShareOrderWithCommissionKeepsTradeClosedAndCostsItsCommission) {
-    Trade* t = newTrade();
-    addOrder(t, {true, 100, 10.0, "A", 5.0});
-    addOrder(t, {false, 100, 12.0, "A", 5.0});
-    settle();
-    ASSERT_DOUBLE_EQ(t->profitValue(), 190.0);
-
-    Order* fee = addOrder(t, {true, 0, 0.0, "fee"});
-    settle();
-    fee->setCommissionValue(3.0);
-    settle();
-    EXPECT_TRUE(t->isClosedValue());
-    EXPECT_DOUBLE_EQ(t->profitValue(), 187.0);
 }
 
 // ---- Deferral and observation ----------------------------------------------------------------
@@ -204,38 +194,12 @@ TEST_F(TradeDescListTest, DateIsTheEarliestOrderDateAndOnlyFollowsTheFiveKeys) {
     EXPECT_EQ(t->date(), std::optional<Date>(Date(100.0)));
 }
 
-TEST_F(TradeDescListTest, TradeWhoseLastOrderGoesLosesItsDate) {
-    Trade* t = newTrade();
-    Order* o = addOrder(t, {true, 100, 10.0, "A"}, Date(5000.0));
-    settle();
-    ASSERT_TRUE(t->date().has_value());
-    t->removeOrderObject(o);
-    context->deleteObject(o);
-    t->orderDidChange();
-    settle();
-    EXPECT_FALSE(t->date().has_value());
-    EXPECT_TRUE(t->orderDescList().empty());
-    EXPECT_FALSE(t->isClosedValue());
-}
-
 // ---- Undo ------------------------------------------------------------------------------------
 
 class TradeUndoTest : public BookkeepingTest {
 protected:
     store::UndoManager& undo() { return context->undoManager(); }
 };
-
-TEST_F(TradeUndoTest, ReevaluationIsNeverAnUndoStepOfItsOwn) {
-    Trade* t = newTrade();
-    addOrder(t, {true, 100, 10.0, "A"});
-    addOrder(t, {false, 100, 12.0, "A"});
-    undo().endEventGroup();
-    undo().removeAllActions();
-    t->orderDidChange();
-    settle();
-    EXPECT_TRUE(t->isClosedValue());
-    EXPECT_FALSE(undo().canUndo());
-}
 
 TEST_F(TradeUndoTest, UndoingAnOrderEditLeavesTheTradeMatchingItsOrders) {
     Trade* t = newTrade();
@@ -324,46 +288,29 @@ TEST_F(TradeLifetimeTest, ReevaluationDueAfterItsTradeIsGoneDoesNothing) {
 
 // ---- Records loaded from the file ------------------------------------------------------------
 
-class TradeLoadingTest : public BookkeepingTest {
-protected:
-    std::unique_ptr<store::ObjectContext> openAccount() {
-        Error error;
-        const auto path = dir.path() / "database.brdb";
-        if (!std::filesystem::exists(path)) {
-            EXPECT_TRUE(model::createEmptyAccountStore(path, &error)) << error.message();
-        }
-        auto file = model::openAccountStore(path, &error);
-        EXPECT_TRUE(file) << error.message();
-        return file;
-    }
-    TempDir dir;
-};
+class TradeFileTest : public AccountFixture {};
 
-TEST_F(TradeLoadingTest, LoadedTradeFollowsItsLoadedOrdersOncePerChange) {
-    {
-        auto file = openAccount();
-        auto* t = Trade::insertInManagedObjectContext(file.get());
-        for (bool buy : {true, false}) {
-            auto* o = Order::insertInManagedObjectContext(file.get());
-            o->setDate(Date(buy ? 10.0 : 20.0));
-            o->setDesc(std::string("A"));
-            o->setIsBuyValue(buy);
-            o->setNumSharesValue(100);
-            o->setPriceValue(buy ? 10.0 : 12.0);
-            t->addOrderObject(o);
-        }
-        // Leave a stale date behind: only the orders' date changed since the last evaluation.
-        file->manualScheduler().runUntilIdle();
-        t->setDate(Date(99.0));
-        Error error;
-        ASSERT_TRUE(file->save(&error)) << error.message();
+TEST_F(TradeFileTest, LoadedTradeFollowsItsLoadedOrdersOncePerChange) {
+    auto* loaded = insert<Trade>();
+    for (bool buy : {true, false}) {
+        auto* o = insert<Order>();
+        o->setDate(Date(buy ? 10.0 : 20.0));
+        o->setDesc(std::string("A"));
+        o->setIsBuyValue(buy);
+        o->setNumSharesValue(100);
+        o->setPriceValue(buy ? 10.0 : 12.0);
+        loaded->addOrderObject(o);
     }
-    auto file = openAccount();
-    auto trades = Trade::fetchNewFetchRequest(file.get());
+    // Leave a stale date behind: only the orders' date changed since the last evaluation.
+    ctx->manualScheduler().runUntilIdle();
+    loaded->setDate(Date(99.0));
+    save();
+    ctx = reopen();
+    auto trades = Trade::fetchNewFetchRequest(ctx.get());
     ASSERT_EQ(trades.size(), 1u);
     Trade* t = trades.front();
     EXPECT_EQ(t->date(), std::optional<Date>(Date(10.0))) << "loading recomputes the date";
-    EXPECT_FALSE(file->hasChanges()) << "and that is not a change of the account";
+    EXPECT_FALSE(ctx->hasChanges()) << "and that is not a change of the account";
     EXPECT_EQ(t->observedOrders().size(), 2u);
     // Loading leaves the description list to its first reader.
     EXPECT_EQ(descsOf(*t), std::vector<std::optional<std::string>>{"A"});
@@ -373,7 +320,7 @@ TEST_F(TradeLoadingTest, LoadedTradeFollowsItsLoadedOrdersOncePerChange) {
     EXPECT_EQ(sell->observationCount(), 1u) << "one entry for the five keys";
     sell->setDate(Date(11.0));
     sell->setReason(std::string("not followed"));
-    EXPECT_EQ(file->manualScheduler().pendingCount(), 0u);
+    EXPECT_EQ(ctx->manualScheduler().pendingCount(), 0u);
     for (const char* key : {"price", "desc", "isBuy", "commission"}) {
         SCOPED_TRACE(key);
         const store::Value before = sell->valueForKey(key);
@@ -381,15 +328,17 @@ TEST_F(TradeLoadingTest, LoadedTradeFollowsItsLoadedOrdersOncePerChange) {
                              : key == std::string("isBuy") ? store::Value::boolean(true)
                                                            : store::Value::real(7),
                              key);
-        EXPECT_EQ(file->manualScheduler().pendingCount(), 2u);
+        EXPECT_EQ(ctx->manualScheduler().pendingCount(), 2u);
         sell->setValueForKey(before, key);
-        file->manualScheduler().runUntilIdle();
+        ctx->manualScheduler().runUntilIdle();
     }
     sell->setNumSharesValue(50);
-    EXPECT_EQ(file->manualScheduler().pendingCount(), 2u);
-    file->manualScheduler().runUntilIdle();
+    EXPECT_EQ(ctx->manualScheduler().pendingCount(), 2u);
+    ctx->manualScheduler().runUntilIdle();
     EXPECT_FALSE(t->isClosedValue());
 }
+
+class TradeLoadingTest : public BookkeepingTest {};
 
 TEST_F(TradeLoadingTest, OrderWakingBeforeItsTradeWorksAsWell) {
     Trade* t = newTrade();
@@ -407,27 +356,20 @@ TEST_F(TradeLoadingTest, OrderWakingBeforeItsTradeWorksAsWell) {
     EXPECT_EQ(t->observedOrders().size(), 2u) << "the order set is followed again";
 }
 
-TEST_F(TradeLoadingTest, LoadedTradeWithoutOrdersKeepsItsDateThroughTheNextSave) {
-    {
-        auto file = openAccount();
-        Trade::insertInManagedObjectContext(file.get())->setDate(Date(42.0));
-        Error error;
-        ASSERT_TRUE(file->save(&error)) << error.message();
-    }
-    {
-        auto file = openAccount();
-        auto trades = Trade::fetchNewFetchRequest(file.get());
-        ASSERT_EQ(trades.size(), 1u);
-        EXPECT_EQ(trades.front()->date(), std::optional<Date>(Date(42.0)));
-        EXPECT_FALSE(file->hasChanges());
-        // Another change saved: the trade must come through it with its date.
-        Trade::insertInManagedObjectContext(file.get())->setDate(Date(50.0));
-        Error error;
-        ASSERT_TRUE(file->save(&error)) << error.message();
-    }
-    auto file = openAccount();
+TEST_F(TradeFileTest, LoadedTradeWithoutOrdersKeepsItsDateThroughTheNextSave) {
+    insert<Trade>()->setDate(Date(42.0));
+    save();
+    ctx = reopen();
+    auto trades = Trade::fetchNewFetchRequest(ctx.get());
+    ASSERT_EQ(trades.size(), 1u);
+    EXPECT_EQ(trades.front()->date(), std::optional<Date>(Date(42.0)));
+    EXPECT_FALSE(ctx->hasChanges());
+    // Another change saved: the trade must come through it with its date.
+    insert<Trade>()->setDate(Date(50.0));
+    save();
+    ctx = reopen();
     std::vector<std::optional<Date>> dates;
-    for (Trade* t : Trade::fetchNewFetchRequest(file.get()))
+    for (Trade* t : Trade::fetchNewFetchRequest(ctx.get()))
         dates.push_back(t->date());
     EXPECT_THAT(dates, ::testing::UnorderedElementsAre(Date(42.0), Date(50.0)));
 }
