@@ -111,16 +111,21 @@ private slots:
         }
     }
 
-    void rendersEveryStyleOfTheReport() {
+    void rendersEveryStyleAndTheChartImagesOfTheReport() {
         ViewTestAccount account(localTime(2024, 5, 6, 12));
         auto* log = account.addLog(localTime(2024, 5, 1, 8));
         account.addBarrier(log, "NASDAQ", 15800, 16150);
         account.addNote(log, localTime(2024, 5, 1, 9, 30), "AAPL", "plain note");
         account.addNote(log, localTime(2024, 5, 1, 10), "MSFT", "flagged note", true);
-        account.addTrade("AAPL", localTime(2024, 5, 1, 10), 180, 190, 100);
-        account.addTrade("TSLA", localTime(2024, 5, 2, 10), 180, 170, 100);
+        auto* wide = account.addTrade("AAPL", localTime(2024, 5, 1, 10), 180, 190, 100);
+        account.writeChartImages(wide, 1400, 700);
+        auto* small = account.addTrade("TSLA", localTime(2024, 5, 2, 10), 180, 170, 100);
+        account.writeChartImages(small, 200, 120);
         account.endEvent();
         ReportView view(account.env());
+        view.resize(900, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
         setRange(view, localTime(2024, 5, 1), localTime(2024, 5, 6));
 
         choose(view, 1);
@@ -144,23 +149,10 @@ private slots:
         // The document holds exactly the report's text.
         QString expected = QString::fromStdString(view.report()->string());
         QCOMPARE(plainText(view), expected);
-    }
 
-    void chartImagesAreInlineAndNoWiderThanTheView() {
-        ViewTestAccount account(localTime(2024, 5, 6, 12));
-        auto* wide = account.addTrade("AAPL", localTime(2024, 5, 1, 10), 180, 190, 100);
-        account.writeChartImages(wide, 1400, 700);
-        auto* small = account.addTrade("MSFT", localTime(2024, 5, 2, 10), 180, 190, 100);
-        account.writeChartImages(small, 200, 120);
-        account.endEvent();
-        ReportView view(account.env());
-        view.resize(900, 700);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        setRange(view, localTime(2024, 5, 1), localTime(2024, 5, 6));
+        // Chart images are inline and no wider than the view.
         choose(view, 5);
         QVERIFY(generate(view));
-
         QList<QTextImageFormat> images;
         for (QTextBlock b = view.textView()->document()->begin(); b.isValid(); b = b.next())
             for (auto it = b.begin(); !it.atEnd(); ++it)

@@ -75,7 +75,7 @@ class TradeListTableViewTest : public QObject {
         }
 
         TradeTestAccount account;
-        gui::TradeView view{*account.env};
+        gui::TradeView view{account.env()};
         model::Trade *win, *loss, *even, *open;
     };
 
@@ -193,7 +193,7 @@ private slots:
 
     void anEmptyListSaysWhatToDo() {
         TradeTestAccount account;
-        gui::TradeView view(*account.env);
+        gui::TradeView view(account.env());
         view.resize(800, 500);
         view.show();
         QCOMPARE(view.tradeModel()->rowCount(), 0);
