@@ -219,7 +219,7 @@ private slots:
         QVERIFY(!fs::exists(wells.entryFile()));
     }
 
-    void deleteAsksAndOnlyYesRemovesThatWellsFile() {
+    void deleteAsksAndOnlyYesRemovesThatWellsFileAndAFailedWriteIsAnAlert() {
         TradeTestAccount account;
         Wells wells(account);
         QVERIFY(wells.entry.writeImageToFile(makeChart(800, 500)));
@@ -243,16 +243,11 @@ private slots:
         // The name stays: the next paste writes the same file again.
         QVERIFY(wells.entry.writeImageToFile(makeChart(400, 300)));
         QVERIFY(fs::exists(wells.entryFile()));
-    }
 
-    void aFailedWriteIsAnAlert() {
-        TradeTestAccount account;
-        Wells wells(account);
-        // A folder in the picture's place cannot be replaced by a file.
-        fs::create_directories(wells.entryFile());
-        fs::create_directories(wells.entryFile() / "keep");
-        QVERIFY(!wells.entry.writeImageToFile(makeChart(800, 500)));
-        QVERIFY(!account.prompter.asked().empty());
+        // A folder in the picture's place cannot be replaced by a file: the failure is an alert.
+        fs::remove(wells.exitFile());
+        fs::create_directories(wells.exitFile() / "keep");
+        QVERIFY(!wells.exit.writeImageToFile(makeChart(800, 500)));
         QVERIFY(account.prompter.asked().back().isAlert);
         QCOMPARE(account.prompter.asked().back().title, std::string("Could Not Save Image"));
     }
