@@ -14,15 +14,13 @@ protected:
     std::string path(const std::string& name) const { return CliFixture::path(name).string(); }
 };
 
-TEST_F(CsvCommandsTest, ParsePrintsTheLinesAsJson) {
+TEST_F(CsvCommandsTest, ParsePrintsTheLinesOfAFileOrStandardInputAsJson) {
     writeFile(path("in.csv"), "Trade #,Price\n1,\"$1,234.50\"\n2,\"said \"\"hi\"\"\nthen\"\n");
     const auto r = run({"csv", "parse", path("in.csv")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(json::parse(r.out), json::parse(R"([["Trade #","Price"],["1","$1,234.50"],
                                                   ["2","said \"hi\"\nthen"]])"));
-}
 
-TEST_F(CsvCommandsTest, ParseReadsStandardInputWithDelimiterAndEncoding) {
     const auto dash = run({"csv", "parse", "--delimiter", ";", "-"}, "a;b,c\n");
     EXPECT_EQ(dash.status, 0) << dash.err;
     EXPECT_EQ(json::parse(dash.out), json::parse(R"([["a","b,c"]])"));
@@ -56,7 +54,7 @@ TEST_F(CsvCommandsTest, UnusableOptionsAreUsageErrors) {
     EXPECT_EQ(run({"csv", "write", "--delimiter", "\""}, "[]").status, 2);
 }
 
-TEST_F(CsvCommandsTest, WritePrintsCsvText) {
+TEST_F(CsvCommandsTest, WritePrintsCsvTextOrWritesAFile) {
     const auto r = run({"csv", "write"}, R"([["a", "b,c", 1, 2.5, null], [], ["#x", "q\"q"]])");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "a,\"b,c\",1,2.5,\n\n\"#x\",\"q\"\"q\"\n");
@@ -65,9 +63,8 @@ TEST_F(CsvCommandsTest, WritePrintsCsvText) {
     const auto empty = run({"csv", "write"}, "[]");
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(empty.out, "");
-}
 
-TEST_F(CsvCommandsTest, WriteToFilesInPlaceOrAtomically) {
+    // To files, in place or atomically.
     writeFile(path("out.csv"), "old\n");
     EXPECT_EQ(run({"csv", "write", "-o", path("out.csv")}, R"([["a"]])").status, 0);
     EXPECT_EQ(readFile(path("out.csv")), "a\n");

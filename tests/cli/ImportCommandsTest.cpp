@@ -35,8 +35,15 @@ protected:
     }
 };
 
-TEST_F(ImportCommandsTest, ImportsExecutionsAndSummarisesThem) {
+TEST_F(ImportCommandsTest, ImportsExecutionsAndSummarisesThemAfterADryRunThatWritesNothing) {
     writeFile(temp / "fills.csv", Fills);
+    const std::string before = readFile(database());
+    CliRun dry = ok({"import", "trades", "-a", "B0W1", (temp / "fills.csv").string(), "--dry-run"});
+    EXPECT_THAT(dry.out, HasSubstr("Dry run: nothing was written"));
+    EXPECT_THAT(dry.out, HasSubstr("Trades created: 2\n"));
+    EXPECT_EQ(readFile(database()), before);
+    EXPECT_TRUE(trades().empty());
+
     json s = importJson(temp / "fills.csv");
     EXPECT_EQ(s["dryRun"], false);
     EXPECT_EQ(s["format"], "executions");
@@ -62,16 +69,6 @@ TEST_F(ImportCommandsTest, ImportsExecutionsAndSummarisesThem) {
     EXPECT_THAT(text.out, HasSubstr("Trades created: 2\n"));
     EXPECT_THAT(text.out, HasSubstr("Trades closed: 1, net profit 198.00\n"));
     EXPECT_EQ(trades().size(), 4u);
-}
-
-TEST_F(ImportCommandsTest, DryRunWritesNothing) {
-    writeFile(temp / "fills.csv", Fills);
-    const std::string before = readFile(database());
-    CliRun r = ok({"import", "trades", "-a", "B0W1", (temp / "fills.csv").string(), "--dry-run"});
-    EXPECT_THAT(r.out, HasSubstr("Dry run: nothing was written"));
-    EXPECT_THAT(r.out, HasSubstr("Trades created: 2\n"));
-    EXPECT_EQ(readFile(database()), before);
-    EXPECT_TRUE(trades().empty());
 }
 
 TEST_F(ImportCommandsTest, ABadLineStopsTheImportWithItsNumber) {

@@ -76,9 +76,13 @@ TEST_F(RecordCommandsTest, ATradeWithNoStrategyStoredListsAsPositionZeroAsInTheR
                 ::testing::HasSubstr("  " + first + "  "));
 }
 
-TEST_F(RecordCommandsTest, ChangingAndDeletingOrdersReopensTheTrade) {
+TEST_F(RecordCommandsTest, OrderChangesReopenTheTradeAndItsDeletionNeedsYesAndTakesItsPictures) {
     std::string sell;
-    closedTrade(&sell);
+    std::string trade = closedTrade(&sell);
+    const fs::path entry =
+        accountFolder() /
+        fs::path(list("trades")[0]["chartImg"]["entryImg"].get<std::string>()).filename();
+    writeFile(entry, "png");
     ok({"orders", "set", "-a", "B0W1", sell, "--shares", "60"});
     EXPECT_EQ(list("trades")[0]["isClosed"], false);
     ok({"orders", "set", "-a", "B0W1", sell, "--shares", "100", "--commission", "7"});
@@ -89,14 +93,6 @@ TEST_F(RecordCommandsTest, ChangingAndDeletingOrdersReopensTheTrade) {
     EXPECT_EQ(t["orders"].size(), 1u);
     EXPECT_EQ(t["isClosed"], false);
     EXPECT_EQ(t["profit"], 0.0);
-}
-
-TEST_F(RecordCommandsTest, TradeDeletionNeedsYesAndTakesTheSavedTradesPictures) {
-    std::string trade = closedTrade();
-    json t = list("trades")[0];
-    const fs::path entry =
-        accountFolder() / fs::path(t["chartImg"]["entryImg"].get<std::string>()).filename();
-    writeFile(entry, "png");
 
     CliRun refused = cli({"trades", "delete", "-a", "B0W1", trade});
     EXPECT_EQ(refused.status, 1);

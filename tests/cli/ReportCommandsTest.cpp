@@ -26,36 +26,32 @@ protected:
     }
 };
 
-TEST_F(ReportCommandsTest, TextReportsOfTheJournalAndTheTradesAndTheEmptyReport) {
-    makeJournal();
-    auto journal = ok({"report", "-a", "B0W1", "--type", "journal", "--from", "2024-03-01", "--to",
-                       "2024-03-31"});
-    EXPECT_THAT(journal.out, HasSubstr("Monday - March 4, 2024"));
-    EXPECT_THAT(journal.out,
-                HasSubstr("3/4/24, 9:45\u202FAM: AAPL - <script>alert(1)</script> & gap"));
-
-    auto trades = ok(
-        {"report", "-a", "B0W1", "--type", "trades", "--from", "2024-03-01", "--to", "2024-03-31"});
-    EXPECT_THAT(trades.out, HasSubstr("$190.00")); // the trade closed itself before the save
-
-    auto empty =
-        ok({"report", "-a", "B0W1", "--type", "2", "--from", "2023-01-01", "--to", "2023-01-31"});
-    EXPECT_EQ(empty.out, "Your query returned 0 results. Please check your query and try again.\n");
-}
-
-TEST_F(ReportCommandsTest, ABareEndDateTakesInTheWholeDayAnExplicitTimeIsTakenAsItIs) {
+TEST_F(ReportCommandsTest, TextReportsAndTheirDateRanges) {
     makeJournal(); // the trade is dated 2024-03-04 09:50, New York time
     const std::string none =
         "Your query returned 0 results. Please check your query and try again.\n";
-    auto day = ok(
-        {"report", "-a", "B0W1", "--type", "trades", "--from", "2024-03-04", "--to", "2024-03-04"});
-    EXPECT_THAT(day.out, HasSubstr("$190.00"));
-    auto before = ok({"report", "-a", "B0W1", "--type", "trades", "--from", "2024-03-04", "--to",
-                      "2024-03-04T09:49"});
-    EXPECT_EQ(before.out, none);
-    auto after = ok({"report", "-a", "B0W1", "--type", "trades", "--from", "2024-03-04T09:51",
-                     "--to", "2024-03-05"});
-    EXPECT_EQ(after.out, none) << "--from stays as given";
+    const struct {
+        const char *type, *from, *to;
+        std::string expected;
+    } cases[] = {
+        {"journal", "2024-03-01", "2024-03-31", "Monday - March 4, 2024"},
+        {"journal", "2024-03-01", "2024-03-31",
+         "3/4/24, 9:45\u202FAM: AAPL - <script>alert(1)</script> & gap"},
+        // The trade closed itself before the save.
+        {"trades", "2024-03-01", "2024-03-31", "$190.00"},
+        // A bare end date takes in the whole day; an explicit time is taken as it is.
+        {"trades", "2024-03-04", "2024-03-04", "$190.00"},
+        {"trades", "2024-03-04", "2024-03-04T09:49", none},
+        {"trades", "2024-03-04T09:51", "2024-03-05", none}, // --from stays as given
+        {"2", "2023-01-01", "2023-01-31", none},
+    };
+    for (const auto& c : cases) {
+        auto r = ok({"report", "-a", "B0W1", "--type", c.type, "--from", c.from, "--to", c.to});
+        EXPECT_THAT(r.out, HasSubstr(c.expected)) << c.type << " " << c.from << " " << c.to;
+        if (c.expected == none) {
+            EXPECT_EQ(r.out, none);
+        }
+    }
     EXPECT_THAT(ok({"report", "--help"}).out, HasSubstr("23:59:59"));
 }
 

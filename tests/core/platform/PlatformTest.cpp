@@ -68,13 +68,6 @@ TEST(Clock, SystemClockIsNowInSeconds) {
     const double now = SystemClock().now().secondsSince1970;
     EXPECT_GE(now, before);
     EXPECT_LT(now, before + 5.0);
-
-    FixedClock fixed(Date(100.0));
-    EXPECT_EQ(fixed.now(), Date(100.0));
-    fixed.advance(0.5);
-    EXPECT_EQ(fixed.now(), Date(100.5));
-    fixed.set(Date(7.0));
-    EXPECT_EQ(fixed.now(), Date(7.0));
 }
 
 TEST(SystemLog, LinesGoToTheInstalledLogAndBackToStandardErrorAfterwards) {

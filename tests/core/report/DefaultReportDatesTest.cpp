@@ -3,19 +3,8 @@
 #include "core/report/DefaultReportDates.h"
 #include "support/TempDir.h"
 
-#include <unicode/gregocal.h>
-
 namespace brivel::report::test {
 namespace {
-
-Date wallClock(const char* zone, int year, int month, int day, int hour, int minute, int second) {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::GregorianCalendar calendar(icu::TimeZone::createTimeZone(icu::UnicodeString(zone)),
-                                    status);
-    calendar.clear();
-    calendar.set(year, month - 1, day, hour, minute, second);
-    return Date(calendar.getTime(status) / 1000.0);
-}
 
 struct Case {
     const char* what;

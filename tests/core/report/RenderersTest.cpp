@@ -70,6 +70,10 @@ TEST(HtmlRendererTest, StylesBecomeClassesWithTheirLook) {
     EXPECT_NE(html.find("white-space: pre-wrap"), std::string::npos);
     // The image by absolute file URL, the space percent-encoded.
     EXPECT_NE(html.find("<img src=\"file:///data/B0W1/x%20y.png\" alt=\"\">"), std::string::npos);
+    // Plain runs have no style.
+    EXPECT_NE(renderHtml(StyledText::plain("No results."))
+                  .find("<div class=\"report\">No results.</div>"),
+              std::string::npos);
 }
 
 TEST(HtmlRendererTest, StoreTextCannotBecomeMarkup) {
@@ -95,12 +99,6 @@ TEST(HtmlRendererTest, InvalidUtf8AndControlCharactersAreReplaced) {
         html.find(
             "ok \xC3\xA9 bad \xEF\xBF\xBD\xEF\xBF\xBD over \xEF\xBF\xBD\xEF\xBF\xBD nul  x\n"),
         std::string::npos);
-}
-
-TEST(HtmlRendererTest, PlainRunsHaveNoStyle) {
-    std::string html = renderHtml(StyledText::plain("Your query returned 0 results."));
-    EXPECT_NE(html.find("<div class=\"report\">Your query returned 0 results.</div>"),
-              std::string::npos);
 }
 
 class RenderedReportTest : public ReportFixture {};

@@ -70,32 +70,23 @@ TEST_F(ReportFormatterTest, FormattersFollowTheEnvironmentWhenConfigured) {
 
 // --- the note line and the note lists --------------------------------------------------------
 
-TEST_F(ReportFormatterTest, FlaggedNotesAreHighlightedInTheNotesReportOnly) {
+TEST_F(ReportFormatterTest, NotesInTheGivenOrderFlaggedOnesHighlightedInTheNotesReportOnly) {
     const Date t = localTime(2024, 1, 15, 9, 30);
     auto* log = addLog(t);
     auto* flagged = addNote(log, t, "AAPL", "broke out", true);
     auto* plain = addNote(log, t.addingSeconds(60), "MSFT", "quiet", false);
 
-    auto notes = report({flagged, plain}, ReportType::NotesReport);
+    // The list keeps the order it is given and adds nothing else.
+    auto notes = report({plain, flagged}, ReportType::NotesReport);
     EXPECT_THAT(runsOf(notes),
-                ElementsAre(Pair("1/15/24, 9:30" + NNBSP + "AM: AAPL - broke out\n",
-                                 TextStyle::FlaggedNote),
-                            Pair("1/15/24, 9:31" + NNBSP + "AM: MSFT - quiet\n", TextStyle::Note)));
+                ElementsAre(Pair("1/15/24, 9:31" + NNBSP + "AM: MSFT - quiet\n", TextStyle::Note),
+                            Pair("1/15/24, 9:30" + NNBSP + "AM: AAPL - broke out\n",
+                                 TextStyle::FlaggedNote)));
 
     auto flaggedOnly = report({flagged}, ReportType::FlaggedNotesReport);
     EXPECT_THAT(
         runsOf(flaggedOnly),
         ElementsAre(Pair("1/15/24, 9:30" + NNBSP + "AM: AAPL - broke out\n", TextStyle::Note)));
-}
-
-TEST_F(ReportFormatterTest, NoteListKeepsTheGivenOrderAndAddsNothingElse) {
-    auto* log = addLog(localTime(2024, 1, 15));
-    auto* later = addNote(log, localTime(2024, 1, 16, 10), "B", "b");
-    auto* earlier = addNote(log, localTime(2024, 1, 15, 10), "A", "a");
-    auto text = report({later, earlier}, ReportType::NotesReport);
-    ASSERT_EQ(text.runs().size(), 2u);
-    EXPECT_EQ(text.string(),
-              "1/16/24, 10:00" + NNBSP + "AM: B - b\n" + "1/15/24, 10:00" + NNBSP + "AM: A - a\n");
 }
 
 TEST_F(ReportFormatterTest, EmptyRecordsUnknownCodesAndForeignRecordsGiveEmptyText) {
@@ -112,10 +103,12 @@ TEST_F(ReportFormatterTest, EmptyRecordsUnknownCodesAndForeignRecordsGiveEmptyTe
 
 // --- the journal layout ----------------------------------------------------------------------
 
-TEST_F(ReportFormatterTest, JournalEntryRunsInOrder) {
+TEST_F(ReportFormatterTest, JournalEntryRunsInOrderWithBarriersByTicker) {
     const Date day = localTime(2024, 1, 15, 8);
     auto* log = addLog(day);
+    addBarrier(log, "spx", 1, 2); // lower case sorts last
     addBarrier(log, "NASDAQ", 15000, 15500.4);
+    addBarrier(log, "Zed", 1, 2);
     addBarrier(log, "DOW", 1000000, 0);
     addNote(log, localTime(2024, 1, 15, 11), "MSFT", "second", true);
     addNote(log, localTime(2024, 1, 15, 9, 30), "AAPL", "first");
@@ -128,22 +121,12 @@ TEST_F(ReportFormatterTest, JournalEntryRunsInOrder) {
                     Pair(" 1,000,000 /  0    ", TextStyle::HeaderValue),
                     Pair("NASDAQ", TextStyle::HeaderKey),
                     Pair(" 15,000 /  15,500    ", TextStyle::HeaderValue),
+                    Pair("Zed", TextStyle::HeaderKey), Pair(" 1 /  2    ", TextStyle::HeaderValue),
+                    Pair("spx", TextStyle::HeaderKey), Pair(" 1 /  2    ", TextStyle::HeaderValue),
                     Pair("\n", TextStyle::HeaderValue),
                     Pair("1/15/24, 9:30" + NNBSP + "AM: AAPL - first\n", TextStyle::Note),
                     Pair("1/15/24, 11:00" + NNBSP + "AM: MSFT - second\n", TextStyle::FlaggedNote),
                     Pair("\n", TextStyle::Date)));
-}
-
-TEST_F(ReportFormatterTest, BarriersSortByTickerWithLowerCaseLast) {
-    auto* log = addLog(localTime(2024, 1, 15));
-    for (const char* t : {"spx", "NASDAQ", "AAPL", "DOW", "Zed"})
-        addBarrier(log, t, 1, 2);
-    auto text = report({log}, ReportType::JournalReport);
-    std::vector<std::string> keys;
-    for (const auto& [runText, style] : runsOf(text))
-        if (style == TextStyle::HeaderKey)
-            keys.push_back(runText);
-    EXPECT_EQ(keys, (std::vector<std::string>{"AAPL", "DOW", "NASDAQ", "Zed", "spx"}));
 }
 
 TEST_F(ReportFormatterTest, JournalPrintsAbsentValuesAndStillCompletes) {

@@ -30,15 +30,19 @@ public:
 
 } // namespace
 
-Date localTime(int year, int month, int day, int hour, int minute, int second) {
+Date wallClock(const char* zone, int year, int month, int day, int hour, int minute, int second) {
     UErrorCode status = U_ZERO_ERROR;
-    icu::GregorianCalendar calendar(
-        icu::TimeZone::createTimeZone(icu::UnicodeString(u"America/New_York")), status);
+    icu::GregorianCalendar calendar(icu::TimeZone::createTimeZone(icu::UnicodeString(zone)),
+                                    status);
     calendar.clear();
     calendar.set(year, month - 1, day, hour, minute, second);
     UDate ms = calendar.getTime(status);
     EXPECT_TRUE(U_SUCCESS(status));
     return Date(ms / 1000.0);
+}
+
+Date localTime(int year, int month, int day, int hour, int minute, int second) {
+    return wallClock("America/New_York", year, month, day, hour, minute, second);
 }
 
 RunList runsOf(const StyledText& text) {

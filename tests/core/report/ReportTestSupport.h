@@ -17,7 +17,8 @@
 
 namespace brivel::report::test {
 
-// Local wall-clock time in America/New_York, the zone every report test runs in.
+// Wall-clock time in the named zone, and in America/New_York, the zone every report test runs in.
+Date wallClock(const char* zone, int year, int month, int day, int hour, int minute, int second);
 Date localTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
 // The runs of a report as (text, style), an image as ("[image: PATH]", Plain).

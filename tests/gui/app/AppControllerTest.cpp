@@ -56,7 +56,7 @@ private slots:
         QVERIFY(menu.actions().isEmpty());
     }
 
-    void anOpenAccountIsNotOpenedTwice() {
+    void anOpenAccountIsOpenedOnceWithTheMenusAndClosesOutright() {
         fx->setAccounts({{"Main", "B0W1", true}});
         auto& app = fx->launch();
         auto* first = app.documents().documents().front();
@@ -66,22 +66,37 @@ private slots:
         // The same file by another spelling of its path is the same document.
         auto other = app::SupportFolder::path() / "." / "B0W1" / "database.brdb";
         QCOMPARE(app.openDocument(other, true), first);
+
+        // Its window carries the application's menus.
+        QStringList names;
+        for (QAction* a : first->window().fileMenu()->actions())
+            if (!a->isSeparator())
+                names << (a->menu() ? a->menu()->objectName() : a->objectName());
+        QCOMPARE(names, (QStringList{"openAccountsMenu", "showAccountsAction", "saveAction",
+                                     "closeAction", "importTradesAction", "exportTradesAction",
+                                     "exportJournalAction", "quitAction"}));
+        QVERIFY(first->window().findChild<QAction*>("importTradesAction")->isEnabled());
+        QVERIFY(first->window().findChild<QAction*>("showPreferencesAction"));
+        QVERIFY(first->window().findChild<QAction*>("showAboutAction"));
+
+        // Closed outright, an edited account asks nothing; closing it again finds nothing.
+        model::Trade::insertInManagedObjectContext(&first->context());
+        QVERIFY(app.documents().closeDocument(app::AccountRecord::databasePath("B0W1")));
+        QVERIFY(app.documents().documents().empty());
+        QCOMPARE(fx->dialogs.saveChangesAsked, 0);
+        QVERIFY(!app.documents().closeDocument(app::AccountRecord::databasePath("B0W1")));
     }
 
     void windowsAreMadeOnce() {
         auto& app = fx->app();
-        app.showPreferences();
-        auto* preferences = app.preferencesController();
-        app.showAboutPanel();
-        auto* about = app.aboutPanelController();
-        app.showAccountsPanel();
-        auto* accounts = app.accountsWindowController();
-        app.showPreferences();
-        app.showAboutPanel();
-        app.showAccountsPanel();
-        QCOMPARE(app.preferencesController(), preferences);
-        QCOMPARE(app.aboutPanelController(), about);
-        QCOMPARE(app.accountsWindowController(), accounts);
+        auto shown = [&] {
+            app.showPreferences();
+            app.showAboutPanel();
+            app.showAccountsPanel();
+            return std::tuple{app.preferencesController(), app.aboutPanelController(),
+                              app.accountsWindowController()};
+        };
+        QVERIFY(shown() == shown());
     }
 
     void quitAsksAboutEveryEditedAccountAndStopsOnCancel() {
@@ -110,33 +125,6 @@ private slots:
         QCOMPARE(saved->registeredObjects("Trade").size(), std::size_t(1));
         auto dropped = model::openAccountStore(app::AccountRecord::databasePath("A1A1"), &error);
         QCOMPARE(dropped->registeredObjects("Trade").size(), std::size_t(0));
-    }
-
-    void closingOutrightAsksNothing() {
-        fx->setAccounts({{"Main", "B0W1", true}});
-        auto& app = fx->launch();
-        model::Trade::insertInManagedObjectContext(&app.documents().documents().front()->context());
-        QVERIFY(app.documents().closeDocument(app::AccountRecord::databasePath("B0W1")));
-        QVERIFY(app.documents().documents().empty());
-        QCOMPARE(fx->dialogs.saveChangesAsked, 0);
-        QVERIFY(!app.documents().closeDocument(app::AccountRecord::databasePath("B0W1")));
-    }
-
-    void accountWindowsCarryTheApplicationMenus() {
-        fx->setAccounts({{"Main", "B0W1", true}});
-        auto& app = fx->launch();
-        auto& window = app.documents().documents().front()->window();
-        QStringList names;
-        for (QAction* a : window.fileMenu()->actions())
-            if (!a->isSeparator())
-                names << (a->menu() ? a->menu()->objectName() : a->objectName());
-        QCOMPARE(names, (QStringList{"openAccountsMenu", "showAccountsAction", "saveAction",
-                                     "closeAction", "importTradesAction", "exportTradesAction",
-                                     "exportJournalAction", "quitAction"}));
-        auto* import = window.findChild<QAction*>("importTradesAction");
-        QVERIFY(import->isEnabled());
-        QVERIFY(window.findChild<QAction*>("showPreferencesAction"));
-        QVERIFY(window.findChild<QAction*>("showAboutAction"));
     }
 
 private:

@@ -32,7 +32,7 @@ private slots:
     void init() { m_account = std::make_unique<gui::test::ViewTestAccount>(Date(1700000000.0)); }
     void cleanup() { m_account.reset(); }
 
-    void previewShowsTheOrdersAndTheChosenColumns() {
+    void previewShowsTheOrdersAndTheChosenColumnsOrTheOwnExport() {
         gui::ImportTradesDialog dialog(m_account->env());
         dialog.setFile(file("fills.csv", "Date,Symbol,Side,Qty,Fill Price\n"
                                          "2024-03-01 09:30,AAPL,buy,100,10\n"
@@ -60,6 +60,14 @@ private slots:
         QCOMPARE(preview->model()->index(2, 0).data().toString(), QString("2"));
         QVERIFY(import->isEnabled());
         QCOMPARE(tradeCount(), std::size_t(0)); // a preview writes nothing
+
+        // Another file chosen in the same dialog: the application's own export is recognised.
+        dialog.setFile(file("trades.csv", "Trade #,Order Date,Ticker,Description,Buy/Sell,"
+                                          "Quantity,Price,Commission,Reason,Strategy\n"
+                                          "1,2024-03-01 09:30:00 -0500,X,A,Buy,10,$5.00,,,\n"));
+        QVERIFY2(detected->text().contains("Brivel trade export"), qPrintable(detected->text()));
+        QVERIFY(!dialog.findChild<QWidget*>("importColumnsBox")->isEnabled());
+        QCOMPARE(preview->model()->rowCount(), 1);
     }
 
     void badLinesAreListedAndBlockTheImportUntilSkipped() {
@@ -107,17 +115,6 @@ private slots:
                                         "2024-03-01 09:30,AAPL,buy,100,10,1\n"));
         QCOMPARE(again.plan().duplicatesSkipped, std::size_t(1));
         QVERIFY(!again.findChild<QPushButton*>("importButton")->isEnabled());
-    }
-
-    void theOwnExportIsRecognised() {
-        gui::ImportTradesDialog dialog(m_account->env());
-        dialog.setFile(file("trades.csv", "Trade #,Order Date,Ticker,Description,Buy/Sell,"
-                                          "Quantity,Price,Commission,Reason,Strategy\n"
-                                          "1,2024-03-01 09:30:00 -0500,X,A,Buy,10,$5.00,,,\n"));
-        auto* detected = dialog.findChild<QLabel*>("importDetectedLabel");
-        QVERIFY2(detected->text().contains("Brivel trade export"), qPrintable(detected->text()));
-        QVERIFY(!dialog.findChild<QWidget*>("importColumnsBox")->isEnabled());
-        QCOMPARE(dialog.findChild<QTableView*>("importPreviewTable")->model()->rowCount(), 1);
     }
 };
 

@@ -86,11 +86,15 @@ private slots:
         QCOMPARE(view.findChild<QDateTimeEdit*>("endDateDP")->dateTime(), end);
     }
 
-    void eachGenerationReplacesThePreviousAndNoTypeGivesTheEmptyText() {
+    void eachGenerationReplacesThePreviousSavesAsHtmlAndNoTypeGivesTheEmptyText() {
         ViewTestAccount account(localTime(2024, 5, 6, 12));
         account.fillSample(localTime(2024, 5, 1), 4, false);
+        auto* log = account.addLog(localTime(2024, 5, 1, 8));
+        account.addNote(log, localTime(2024, 5, 1, 9), "AAPL", "<script>alert(1)</script> & more");
+        account.endEvent();
         ReportView view(account.env());
         setRange(view, localTime(2024, 5, 1), localTime(2024, 5, 6));
+        QVERIFY(!view.saveHtml("unused")); // nothing to save yet
         choose(view, 1);
         QVERIFY(generate(view));
         QVERIFY(plainText(view).startsWith("Wednesday - May 1, 2024"));
@@ -100,6 +104,16 @@ private slots:
         QVERIFY(!notes.contains("Wednesday"));
         QVERIFY(!notes.contains("MSFT"));
         QCOMPARE(notes.count("AAPL"), notes.count('\n')); // one line per AAPL note, nothing else
+        // Saved as HTML, the stored text stays text; an unwritable place is an alert.
+        const auto file = account.folder() / "report.html";
+        QVERIFY(view.saveHtml(QString::fromStdString(file.string())));
+        const std::string html = brivel::test::readFile(file);
+        QVERIFY(html.find("&lt;script&gt;alert(1)&lt;/script&gt; &amp; more") != std::string::npos);
+        QVERIFY(html.find("<script>") == std::string::npos);
+        QVERIFY(!view.saveHtml(
+            QString::fromStdString((account.folder() / "no/such/dir/r.html").string())));
+        QCOMPARE(account.prompter.asked().size(), 1u);
+        QVERIFY(account.prompter.asked()[0].isAlert);
         for (int type : {0, -1}) {
             view.findChild<QComboBox*>("reportTypePU")->setCurrentIndex(type);
             account.memoryLog.clear();
@@ -111,16 +125,21 @@ private slots:
         }
     }
 
-    void rendersEveryStyleOfTheReport() {
+    void rendersEveryStyleAndTheChartImagesOfTheReport() {
         ViewTestAccount account(localTime(2024, 5, 6, 12));
         auto* log = account.addLog(localTime(2024, 5, 1, 8));
         account.addBarrier(log, "NASDAQ", 15800, 16150);
         account.addNote(log, localTime(2024, 5, 1, 9, 30), "AAPL", "plain note");
         account.addNote(log, localTime(2024, 5, 1, 10), "MSFT", "flagged note", true);
-        account.addTrade("AAPL", localTime(2024, 5, 1, 10), 180, 190, 100);
-        account.addTrade("TSLA", localTime(2024, 5, 2, 10), 180, 170, 100);
+        auto* wide = account.addTrade("AAPL", localTime(2024, 5, 1, 10), 180, 190, 100);
+        account.writeChartImages(wide, 1400, 700);
+        auto* small = account.addTrade("TSLA", localTime(2024, 5, 2, 10), 180, 170, 100);
+        account.writeChartImages(small, 200, 120);
         account.endEvent();
         ReportView view(account.env());
+        view.resize(900, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
         setRange(view, localTime(2024, 5, 1), localTime(2024, 5, 6));
 
         choose(view, 1);
@@ -144,23 +163,10 @@ private slots:
         // The document holds exactly the report's text.
         QString expected = QString::fromStdString(view.report()->string());
         QCOMPARE(plainText(view), expected);
-    }
 
-    void chartImagesAreInlineAndNoWiderThanTheView() {
-        ViewTestAccount account(localTime(2024, 5, 6, 12));
-        auto* wide = account.addTrade("AAPL", localTime(2024, 5, 1, 10), 180, 190, 100);
-        account.writeChartImages(wide, 1400, 700);
-        auto* small = account.addTrade("MSFT", localTime(2024, 5, 2, 10), 180, 190, 100);
-        account.writeChartImages(small, 200, 120);
-        account.endEvent();
-        ReportView view(account.env());
-        view.resize(900, 700);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        setRange(view, localTime(2024, 5, 1), localTime(2024, 5, 6));
+        // Chart images are inline and no wider than the view.
         choose(view, 5);
         QVERIFY(generate(view));
-
         QList<QTextImageFormat> images;
         for (QTextBlock b = view.textView()->document()->begin(); b.isValid(); b = b.next())
             for (auto it = b.begin(); !it.atEnd(); ++it)
@@ -232,28 +238,6 @@ private slots:
         const QString text = QString::fromUtf8(p.readAllStandardOutput());
         QVERIFY2(text.contains(heading), qPrintable(text.left(300)));
         QVERIFY(text.contains("Gap up on earnings"));
-    }
-
-    void savesHtmlAndRefusesAnUnwritablePlace() {
-        ViewTestAccount account(localTime(2024, 5, 6, 12));
-        auto* log = account.addLog(localTime(2024, 5, 1, 8));
-        account.addNote(log, localTime(2024, 5, 1, 9), "AAPL", "<script>alert(1)</script> & more");
-        account.endEvent();
-        ReportView view(account.env());
-        setRange(view, localTime(2024, 5, 1), localTime(2024, 5, 6));
-        choose(view, 2);
-        QVERIFY(!view.saveHtml("unused")); // nothing to save yet
-        QVERIFY(generate(view));
-        const auto file = account.folder() / "report.html";
-        QVERIFY(view.saveHtml(QString::fromStdString(file.string())));
-        const std::string html = brivel::test::readFile(file);
-        QVERIFY(html.find("&lt;script&gt;alert(1)&lt;/script&gt; &amp; more") != std::string::npos);
-        QVERIFY(html.find("<script>") == std::string::npos);
-
-        QVERIFY(!view.saveHtml(
-            QString::fromStdString((account.folder() / "no/such/dir/r.html").string())));
-        QCOMPARE(account.prompter.asked().size(), 1u);
-        QVERIFY(account.prompter.asked()[0].isAlert);
     }
 
     void findsTextWithCtrlF() {

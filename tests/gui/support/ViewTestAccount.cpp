@@ -3,12 +3,10 @@
 #ifndef Q_MOC_RUN
 #include "core/model/AccountStore.h"
 #include "core/model/ChartImageFiles.h"
-#include "core/model/Order.h"
 #endif
 
 #include <QDateTime>
 #include <QImage>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QTimeZone>
 #include <stdexcept>
@@ -20,13 +18,15 @@ Date localTime(int year, int month, int day, int hour, int minute, int second) {
     return Date(static_cast<double>(t.toMSecsSinceEpoch()) / 1000.0);
 }
 
-ViewTestAccount::ViewTestAccount(Date now) : clock(now), prompter(false) {
+ViewTestAccount::ViewTestAccount(Date now, const std::string& code,
+                                 const std::filesystem::path& root)
+    : clock(now), prompter(false), m_code(code),
+      m_folder((root.empty() ? m_dir.path() : root) / code) {
     setSystemLog(&memoryLog);
-    m_folder = m_dir.path() / "B0W1";
     std::filesystem::create_directories(m_folder);
     const auto database = m_folder / "database.brdb";
     Error error;
-    if (!model::createEmptyAccountStore(database, &error))
+    if (!std::filesystem::exists(database) && !model::createEmptyAccountStore(database, &error))
         throw std::runtime_error(error.message());
     m_context = model::openAccountStore(database, &error);
     if (!m_context)
@@ -34,10 +34,11 @@ ViewTestAccount::ViewTestAccount(Date now) : clock(now), prompter(false) {
     m_preferences = std::make_unique<app::Preferences>(m_dir.path() / "preferences.json");
     m_preferences->registerDefaults(nlohmann::json{
         {"arrayOfIndices", nlohmann::json::array({{{"index", "NASDAQ"}}, {{"index", "DOW"}}})},
-        {"arrayOfStrategies",
-         nlohmann::json::array({{{"strategy", "Breakout"}}, {{"strategy", "Pullback"}}})}});
+        {"arrayOfStrategies", nlohmann::json::array({{{"strategy", "Breakout"}},
+                                                     {{"strategy", "Pullback"}},
+                                                     {{"strategy", "Earnings gap"}}})}});
     m_env = std::make_unique<AccountEnvironment>(
-        AccountEnvironment{*m_context, *m_preferences, clock, prompter, "B0W1", database, nullptr});
+        AccountEnvironment{*m_context, *m_preferences, clock, prompter, m_code, database, nullptr});
 }
 
 ViewTestAccount::~ViewTestAccount() {
@@ -80,10 +81,10 @@ model::Trade* ViewTestAccount::addTrade(const std::string& ticker, Date date, do
     trade->setTicker(ticker);
     trade->setDate(date);
     auto* chart = model::ChartImage::insertInManagedObjectContext(m_context.get());
-    chart->setEntryImg("B0W1/" + ticker + std::to_string(static_cast<long>(date.secondsSince1970)) +
-                       "-entry.png");
-    chart->setExitImg("B0W1/" + ticker + std::to_string(static_cast<long>(date.secondsSince1970)) +
-                      "-exit.png");
+    const auto stem =
+        m_code + "/" + ticker + std::to_string(static_cast<long>(date.secondsSince1970));
+    chart->setEntryImg(stem + "-entry.png");
+    chart->setExitImg(stem + "-exit.png");
     trade->setChartImg(chart);
     const double commission = 1.5;
     for (int k = 0; k < 2; ++k) {
@@ -104,32 +105,32 @@ model::Trade* ViewTestAccount::addTrade(const std::string& ticker, Date date, do
     return trade;
 }
 
+model::Order* ViewTestAccount::addOrder(model::Trade* trade, bool buy, int shares, double price,
+                                        const std::string& desc, double day) {
+    auto* o = model::Order::insertInManagedObjectContext(m_context.get());
+    o->setDate(Date(1'700'000'000.0 + day * 86'400));
+    trade->addOrderObject(o);
+    o->setDesc(desc);
+    o->setIsBuyValue(buy);
+    o->setNumSharesValue(shares);
+    o->setPriceValue(price);
+    return o;
+}
+
+void ViewTestAccount::settle() {
+    m_context->manualScheduler().runUntilIdle();
+    endEvent();
+}
+
 void ViewTestAccount::writeChartImages(model::Trade* trade, int width, int height) {
     const auto* chart = trade->chartImg();
     for (const auto& name : {chart->entryImg(), chart->exitImg()}) {
+        // Only the size matters to the views; a diagonal keeps the picture from being blank.
         QImage image(width, height, QImage::Format_RGB32);
+        image.fill(QColor(30, 34, 48));
         QPainter p(&image);
-        QLinearGradient g(0, 0, 0, height);
-        g.setColorAt(0, QColor(30, 34, 48));
-        g.setColorAt(1, QColor(12, 14, 20));
-        p.fillRect(image.rect(), g);
-        p.setPen(QColor(60, 66, 84));
-        for (int x = 0; x < width; x += 40)
-            p.drawLine(x, 0, x, height);
-        // A candle chart that wanders with the ticker's name.
-        double price = height / 2.0;
-        unsigned seed = static_cast<unsigned>(std::hash<std::string>{}(*name));
-        for (int x = 8; x + 6 < width; x += 10) {
-            seed = seed * 1103515245u + 12345u;
-            const double move = static_cast<double>(static_cast<int>((seed >> 16) % 21) - 10);
-            const double open = price;
-            price = std::clamp(price + move, 20.0, height - 20.0);
-            p.setPen(open > price ? QColor(80, 200, 120) : QColor(230, 80, 80));
-            p.drawLine(x + 3, static_cast<int>(std::min(open, price) - 6), x + 3,
-                       static_cast<int>(std::max(open, price) + 6));
-            p.fillRect(QRectF(x, std::min(open, price), 6, std::max(2.0, std::abs(open - price))),
-                       p.pen().color());
-        }
+        p.setPen(QColor(80, 200, 120));
+        p.drawLine(0, height - 1, width - 1, 0);
         p.end();
         auto file = model::chartImageFile(m_env->databasePath, *name);
         image.save(QString::fromStdString(file->string()), "PNG");

@@ -55,6 +55,13 @@ private slots:
         QVERIFY(focusedEditor());
         typeAndLeave("NVDA", Qt::Key_Return);
         QCOMPARE(created->ticker(), std::optional<std::string>("NVDA"));
+
+        // No note without a selected day.
+        j.view->logAC().setSelectionIndexes({});
+        QCOMPARE(j.view->notesAC().arrangedObjects().size(), 0u);
+        QVERIFY(!j.view->findChild<QAction*>("createNoteAction")->isEnabled());
+        j.view->createNote();
+        QCOMPARE(j.account.context().registeredObjects("Note").size(), 4u);
     }
 
     void undoingTheNewNoteKeepsWhatWasTypedBefore() {
@@ -77,33 +84,7 @@ private slots:
                  std::optional<std::string>("opening range"));
     }
 
-    void noNoteWithoutASelectedDay() {
-        Journal j;
-        j.view->logAC().setSelectionIndexes({});
-        QCOMPARE(j.view->notesAC().arrangedObjects().size(), 0u);
-        QVERIFY(!j.view->findChild<QAction*>("createNoteAction")->isEnabled());
-        j.view->createNote();
-        QCOMPARE(j.account.context().registeredObjects("Note").size(), 3u);
-    }
-
-    void aRefusedEditStopsTheNewNote() {
-        Journal j;
-        j.view->noteTV()->setFocus();
-        j.view->noteTV()->editCell(0, NotesTableView::TimeColumn);
-        QLineEdit* editor = focusedEditor();
-        QVERIFY(editor);
-        editor->selectAll();
-        QTest::keyClicks(editor, "someday");
-        j.account.memoryLog.clear();
-        j.view->createNote();
-        QVERIFY(j.account.memoryLog.contains("Unable to end editing for adding a note"));
-        QCOMPARE(j.view->notesAC().arrangedObjects().size(), 2u);
-        QVERIFY(j.view->noteTV()->isEditing());
-        QCOMPARE(editor->text(), QStringLiteral("someday"));
-        QVERIFY(!j.view->commitEditing());
-    }
-
-    void aRefusedDateKeepsTheCellInEditing() {
+    void aRefusedDateKeepsTheCellInEditingAndStopsANewNote() {
         Journal j;
         auto* note = static_cast<model::Note*>(j.view->notesAC().arrangedObjects()[0]);
         j.view->noteTV()->setFocus();
@@ -114,6 +95,14 @@ private slots:
         typeAndLeave("the day after", Qt::Key_Tab);
         QVERIFY(j.view->noteTV()->isEditing());
         QCOMPARE(note->timestamp(), localTime(2024, 5, 2, 9));
+        // Nor does a new note come while the refused text is in the cell.
+        j.account.memoryLog.clear();
+        j.view->createNote();
+        QVERIFY(j.account.memoryLog.contains("Unable to end editing for adding a note"));
+        QCOMPARE(j.view->notesAC().arrangedObjects().size(), 2u);
+        QVERIFY(j.view->noteTV()->isEditing());
+        QCOMPARE(focusedEditor()->text(), QStringLiteral("the day after"));
+        QVERIFY(!j.view->commitEditing());
         // The short, medium and long styles are read; the day shows in the medium style.
         typeAndLeave("5/4/24", Qt::Key_Return);
         QVERIFY(!j.view->noteTV()->isEditing());
@@ -152,19 +141,7 @@ private slots:
         QCOMPARE(j.view->indexLevelsText(), QString());
     }
 
-    void deletingADayAsksFirst() {
-        // The question itself is the controller's test; here, that the view asks it.
-        Journal j;
-        j.account.prompter.queueAnswer(false);
-        j.view->removeLogs();
-        QCOMPARE(j.view->logAC().arrangedObjects().size(), 2u);
-        j.account.prompter.queueAnswer(true);
-        j.view->removeLogs();
-        QCOMPARE(j.view->logAC().arrangedObjects().size(), 1u);
-        QCOMPARE(j.account.prompter.asked().size(), 2u);
-    }
-
-    void notesAndLevelsAreAddedAndDeletedWithoutAsking() {
+    void notesAndLevelsAreAddedAndDeletedWithoutAskingDaysWithAQuestion() {
         Journal j;
         j.view->notesAC().setSelectionIndexes({0, 1});
         j.view->removeNotes();
@@ -182,6 +159,14 @@ private slots:
         QCOMPARE(j.view->logAC().arrangedObjects().size(), 3u);
         QCOMPARE(j.view->notesAC().arrangedObjects().size(), 1u);
         QVERIFY(j.view->indexLevelsText().contains("NASDAQ 15,800 / 16,150"));
+        // Deleting a day asks first (the question itself is the controller's test).
+        j.account.prompter.queueAnswer(false);
+        j.view->removeLogs();
+        QCOMPARE(j.view->logAC().arrangedObjects().size(), 3u);
+        j.account.prompter.queueAnswer(true);
+        j.view->removeLogs();
+        QCOMPARE(j.view->logAC().arrangedObjects().size(), 2u);
+        QCOMPARE(j.account.prompter.asked().size(), 2u);
     }
 
     void panelPlacementKeepsThePanelOnTheScreen_data() {

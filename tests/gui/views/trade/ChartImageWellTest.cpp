@@ -25,10 +25,10 @@ class ChartImageWellTest : public QObject {
 
     struct Wells {
         explicit Wells(TradeTestAccount& account)
-            : trades(*account.context, account.clock, account.prompter, account.folderCode),
-              entry(ChartImageWell::Entry, gui::ImgPathTransformer(account.database),
+            : trades(account.context(), account.clock, account.prompter, account.code()),
+              entry(ChartImageWell::Entry, gui::ImgPathTransformer(account.env().databasePath),
                     account.prompter),
-              exit(ChartImageWell::Exit, gui::ImgPathTransformer(account.database),
+              exit(ChartImageWell::Exit, gui::ImgPathTransformer(account.env().databasePath),
                    account.prompter) {
             trade = trades.newObject();
             trades.addObject(trade);
@@ -71,29 +71,26 @@ private slots:
     void storesPicturesAtMost720WideAsPng_data() {
         QTest::addColumn<QSize>("given");
         QTest::addColumn<QSize>("stored");
-        QTest::addColumn<QByteArray>("mime");
-        QTest::addColumn<QByteArray>("format");
-        QTest::newRow("wide png") << QSize(1440, 900) << QSize(720, 450) << QByteArray("image/png")
-                                  << QByteArray("PNG");
+        QTest::addColumn<QByteArray>("format"); // also the MIME subtype
+        QTest::newRow("wide png") << QSize(1440, 900) << QSize(720, 450) << QByteArray("png");
         QTest::newRow("tall, 720 wide")
-            << QSize(720, 1000) << QSize(720, 1000) << QByteArray("image/png") << QByteArray("PNG");
-        QTest::newRow("jpeg screenshot") << QSize(2880, 1800) << QSize(720, 450)
-                                         << QByteArray("image/jpeg") << QByteArray("JPG");
-        QTest::newRow("bmp") << QSize(1000, 333) << QSize(720, 240) << QByteArray("image/bmp")
-                             << QByteArray("BMP");
-        QTest::newRow("narrow tiff")
-            << QSize(300, 200) << QSize(300, 200) << QByteArray("image/tiff") << QByteArray("TIFF");
+            << QSize(720, 1000) << QSize(720, 1000) << QByteArray("png");
+        QTest::newRow("jpeg screenshot")
+            << QSize(2880, 1800) << QSize(720, 450) << QByteArray("jpeg");
+        QTest::newRow("bmp") << QSize(1000, 333) << QSize(720, 240) << QByteArray("bmp");
+        QTest::newRow("narrow tiff") << QSize(300, 200) << QSize(300, 200) << QByteArray("tiff");
     }
     void storesPicturesAtMost720WideAsPng() {
         QFETCH(QSize, given);
         QFETCH(QSize, stored);
-        QFETCH(QByteArray, mime);
         QFETCH(QByteArray, format);
+        const QByteArray mime = "image/" + format;
         if (!QImageReader::supportedMimeTypes().contains(mime))
             QSKIP("this Qt has no plugin for the format");
         TradeTestAccount account;
         Wells wells(account);
-        auto data = imageData(makeChart(given.width(), given.height()), mime, format);
+        auto data = imageData(makeChart(given.width(), given.height()), mime.constData(),
+                              format.constData());
         QVERIFY(wells.entry.readFromMimeData(data.get()));
         QVERIFY(wells.entry.hasPendingImages()); // encoded on a worker
         wells.entry.finishPendingImages();
@@ -159,7 +156,7 @@ private slots:
             QVERIFY(wells->trade->isDeleted());
             Error error;
             if (meanwhile == "delete and save")
-                QVERIFY(account.context->save(&error));
+                QVERIFY(account.context().save(&error));
         } else if (meanwhile == "delete picture") {
             account.prompter.queueAnswer(true);
             wells->entry.deleteImage();
@@ -186,8 +183,6 @@ private slots:
     void aPictureThatBreaksOffBeepsAndStoresNothing() {
         TradeTestAccount account;
         Wells wells(account);
-        MemoryLog log;
-        setSystemLog(&log);
         // A PNG header that promises a picture whose data is cut off.
         QMimeData data;
         data.setData(QStringLiteral("image/png"), encoded(makeChart(800, 500), "PNG").left(200));
@@ -195,17 +190,14 @@ private slots:
         QVERIFY(wells.entry.readFromMimeData(&data));
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(finished.front().front().toBool(), false);
-        QVERIFY(log.contains("Could not read the pasted chart image."));
+        QVERIFY(account.memoryLog.contains("Could not read the pasted chart image."));
         QVERIFY(!fs::exists(wells.entryFile()));
         QVERIFY(account.prompter.asked().empty());
-        setSystemLog(nullptr);
     }
 
     void droppingAFileOnTheExitWellWritesOnlyTheExitFile() {
         TradeTestAccount account;
         Wells wells(account);
-        MemoryLog log;
-        setSystemLog(&log);
         const fs::path source = account.folder().parent_path() / "from-file-manager.jpg";
         QVERIFY(makeChart(1600, 1000).save(QString::fromStdString(source.string()), "JPG"));
         QMimeData data;
@@ -223,12 +215,11 @@ private slots:
         QMimeData textFile;
         textFile.setUrls({QUrl::fromLocalFile(QString::fromStdString(notes.string()))});
         drop(&wells.entry, &textFile);
-        QVERIFY(log.contains("Could not read from dragging pasteboard!"));
+        QVERIFY(account.memoryLog.contains("Could not read from dragging pasteboard!"));
         QVERIFY(!fs::exists(wells.entryFile()));
-        setSystemLog(nullptr);
     }
 
-    void deleteAsksAndOnlyYesRemovesThatWellsFile() {
+    void deleteAsksAndOnlyYesRemovesThatWellsFileAndAFailedWriteIsAnAlert() {
         TradeTestAccount account;
         Wells wells(account);
         QVERIFY(wells.entry.writeImageToFile(makeChart(800, 500)));
@@ -252,16 +243,11 @@ private slots:
         // The name stays: the next paste writes the same file again.
         QVERIFY(wells.entry.writeImageToFile(makeChart(400, 300)));
         QVERIFY(fs::exists(wells.entryFile()));
-    }
 
-    void aFailedWriteIsAnAlert() {
-        TradeTestAccount account;
-        Wells wells(account);
-        // A folder in the picture's place cannot be replaced by a file.
-        fs::create_directories(wells.entryFile());
-        fs::create_directories(wells.entryFile() / "keep");
-        QVERIFY(!wells.entry.writeImageToFile(makeChart(800, 500)));
-        QVERIFY(!account.prompter.asked().empty());
+        // A folder in the picture's place cannot be replaced by a file: the failure is an alert.
+        fs::remove(wells.exitFile());
+        fs::create_directories(wells.exitFile() / "keep");
+        QVERIFY(!wells.exit.writeImageToFile(makeChart(800, 500)));
         QVERIFY(account.prompter.asked().back().isAlert);
         QCOMPARE(account.prompter.asked().back().title, std::string("Could Not Save Image"));
     }
@@ -284,7 +270,7 @@ private slots:
     void aRestoredBackupShowsAndWritesItsOwnFolderOnly() {
         // Names restored from account A001's backup into B002 still begin with A001's code.
         TempDir root;
-        TradeTestAccount b("B002", root.path());
+        TradeTestAccount b(Date(1'700'000'000.0), "B002", root.path());
         Wells wells(b);
         auto* chart = wells.trade->chartImg();
         const auto foreign = [](const std::optional<std::string>& name) {
@@ -297,13 +283,10 @@ private slots:
         const fs::path entryFile = b.folder() / fs::path(*chart->entryImg()).filename();
         QVERIFY(blue.save(QString::fromStdString(entryFile.string())));
 
-        ChartImageWell entry(ChartImageWell::Entry, gui::ImgPathTransformer(b.database),
-                             b.prompter);
-        ChartImageWell exit(ChartImageWell::Exit, gui::ImgPathTransformer(b.database), b.prompter);
-        entry.setChartImage(chart);
-        exit.setChartImage(chart);
-        QCOMPARE(entry.image().pixelColor(360, 225), QColor(Qt::blue));
-        QVERIFY(exit.writeImageToFile(makeChart(900, 600)));
+        wells.entry.setChartImage(chart); // read anew
+        wells.exit.setChartImage(chart);
+        QCOMPARE(wells.entry.image().pixelColor(360, 225), QColor(Qt::blue));
+        QVERIFY(wells.exit.writeImageToFile(makeChart(900, 600)));
         QVERIFY(fs::exists(b.folder() / fs::path(*chart->exitImg()).filename()));
         QVERIFY(!fs::exists(root.path() / "A001"));
     }

@@ -75,21 +75,20 @@ class TradeListTableViewTest : public QObject {
         }
 
         TradeTestAccount account;
-        gui::TradeView view{*account.env};
+        gui::TradeView view{account.env()};
         model::Trade *win, *loss, *even, *open;
     };
 
     // Top, middle and bottom pixels of a row at x, away from any text.
     static void checkColumn(const QImage& image, const QRect& row, int x, const Expected& e,
                             int tolerance, const char* what) {
-        const QColor top = image.pixelColor(x, row.top());
-        const QColor middle = image.pixelColor(x, row.top() + row.height() / 2);
-        const QColor bottom = image.pixelColor(x, row.bottom());
-        QVERIFY2(near(top, e.top, tolerance), qPrintable(QString(what) + " top " + describe(top)));
-        QVERIFY2(near(middle, e.middle, tolerance),
-                 qPrintable(QString(what) + " middle " + describe(middle)));
-        QVERIFY2(near(bottom, e.bottom, tolerance),
-                 qPrintable(QString(what) + " bottom " + describe(bottom)));
+        const std::pair<int, QColor> stops[] = {
+            {row.top(), e.top}, {row.top() + row.height() / 2, e.middle}, {row.bottom(), e.bottom}};
+        for (const auto& [y, expected] : stops) {
+            const QColor got = image.pixelColor(x, y);
+            QVERIFY2(near(got, expected, tolerance),
+                     qPrintable(QString("%1 at y %2: %3").arg(what).arg(y).arg(describe(got))));
+        }
     }
     // A spot inside the Status column past its short text.
     static int quietX(Fixture& f) {
@@ -135,7 +134,7 @@ private slots:
                      qPrintable(describe(image.pixelColor(quietX(f), y))));
     }
 
-    void aSelectedClosedRowHasAGradientTabAndAnOpenOneNone() {
+    void aSelectedClosedRowHasAGradientTabFollowingNoFocusAndAnOpenOneNone() {
         Fixture f;
         f.view.tradeAC().setSelectedObjects({f.loss});
         QApplication::processEvents();
@@ -165,17 +164,15 @@ private slots:
         for (int x : {quietX(f), row.right() - 10, row.right() - 22})
             QVERIFY2(near(image.pixelColor(x, row.center().y()), highlight, 2),
                      qPrintable(describe(image.pixelColor(x, row.center().y()))));
-    }
 
-    void theSelectionColourFollowsTheFocusAndTheTabDoesNot() {
-        Fixture f;
+        // The selection colour follows the focus; the tab does not.
         QPalette palette = f.list()->palette();
         palette.setColor(QPalette::Active, QPalette::Highlight, QColor(20, 80, 200));
         palette.setColor(QPalette::Inactive, QPalette::Highlight, QColor(180, 180, 180));
         f.list()->setPalette(palette);
         f.view.tradeAC().setSelectedObjects({f.win});
         QApplication::processEvents();
-        QRect row = f.rowRect(f.win);
+        row = f.rowRect(f.win);
         f.list()->setFocus();
         QApplication::processEvents();
         const bool focused = f.list()->hasFocus();
@@ -193,7 +190,7 @@ private slots:
 
     void anEmptyListSaysWhatToDo() {
         TradeTestAccount account;
-        gui::TradeView view(*account.env);
+        gui::TradeView view(account.env());
         view.resize(800, 500);
         view.show();
         QCOMPARE(view.tradeModel()->rowCount(), 0);

@@ -53,9 +53,9 @@ class TradeViewTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void listsOpenTradesFirstThenNewestAndResetsAClickedOrder() {
+    void ordersTheListAndNarrowsItToTheTradesAskedFor() {
         TradeTestAccount account;
-        TradeView view(*account.env);
+        TradeView view(account.env());
         auto* older = addTrade(account, view, "OLD");
         account.addOrder(older, true, 10, 5, "x", 1);
         account.addOrder(older, false, 10, 6, "x", 2);
@@ -81,64 +81,45 @@ private slots:
         QCOMPARE(view.orderModel()->rowCount(), 2);
         QCOMPARE(cell(view.orderModel(), 0, 2), QStringLiteral("Buy"));
         QCOMPARE(cell(view.orderModel(), 1, 2), QStringLiteral("Sell"));
-    }
 
-    void tradesAskedForNarrowTheListUntilShowAll() {
-        TradeTestAccount account;
-        TradeView view(*account.env);
-        auto* a = addTrade(account, view, "A");
-        addTrade(account, view, "B");
-        auto* c = addTrade(account, view, "C");
-        account.addOrder(c, true, 10, 5, "x", 1);
-        account.settle();
+        // Trades asked for narrow the list until Show All. An identifier no trade has is
+        // ignored; the first listed trade is selected.
         auto* bar = view.findChild<QWidget*>("narrowedBar");
         QVERIFY(bar && bar->isHidden());
-
-        // An identifier no trade has is ignored; the first listed trade is selected.
-        view.selectTrades({a->objectID(), c->objectID(), 999999});
+        view.selectTrades({older->objectID(), open->objectID(), 999999});
         auto listed = tickers(view);
         std::sort(listed.begin(), listed.end());
-        QCOMPARE(listed, (std::vector<std::string>{"A", "C"}));
+        QCOMPARE(listed, (std::vector<std::string>{"OLD", "OPEN"}));
         QVERIFY(!bar->isHidden());
         QCOMPARE(view.findChild<QLabel*>("narrowedLabel")->text(),
                  QStringLiteral("Showing 2 trades from Statistics."));
         QCOMPARE(view.tradeAC().selectionIndexes(), (std::vector<std::size_t>{0}));
-
         // A trade added meanwhile stays in sight.
-        auto* d = addTrade(account, view, "D");
+        auto* added = addTrade(account, view, "ADDED");
         QCOMPARE(tickers(view).size(), std::size_t(3));
-
-        view.tradeAC().setSelectedObjects({d});
+        view.tradeAC().setSelectedObjects({added});
         view.showAllTrades();
         QCOMPARE(tickers(view).size(), std::size_t(4));
         QVERIFY(bar->isHidden());
-        QCOMPARE(view.tradeAC().selectedObjects(), (std::vector<store::KeyValueCoding*>{d}));
+        QCOMPARE(view.tradeAC().selectedObjects(), (std::vector<store::KeyValueCoding*>{added}));
     }
 
-    void showsWhatATraderReadsAtAGlance() {
+    void showsWhatATraderReadsAtAGlanceAndKeepsAStrategyOutsideTheList() {
         TradeTestAccount account;
-        TradeView view(*account.env);
+        TradeView view(account.env());
         auto* t = addTrade(account, view, "AAPL");
-        t->setTradeStrategyValue(1);
+        t->setTradeStrategyValue(7);
         account.addOrder(t, true, 100, 10, "long", 0);
         account.addOrder(t, true, 50, 11, "long", 1);
         account.addOrder(t, false, 150, 12, "long", 2);
         account.settle();
         auto* m = view.tradeModel();
         QCOMPARE(cell(m, 0, 0), QStringLiteral("AAPL"));
-        QCOMPARE(cell(m, 0, 2), QStringLiteral("Pullback"));
+        QCOMPARE(cell(m, 0, 2), QStringLiteral("Unknown strategy #8"));
         QCOMPARE(cell(m, 0, 3), QStringLiteral("Closed"));
         QCOMPARE(cell(m, 0, 4), QLocale().toString(1800.0 - 1000.0 - 550.0, 'f', 2));
         QCOMPARE(cell(m, 0, 5), QStringLiteral("3"));
         QCOMPARE(cell(m, 0, 6), QStringLiteral("150"));
-    }
-
-    void aStrategyOutsideTheListIsShownAsSuchAndKept() {
-        TradeTestAccount account;
-        TradeView view(*account.env);
-        auto* t = addTrade(account, view, "MSFT");
-        t->setTradeStrategyValue(7);
-        QCOMPARE(cell(view.tradeModel(), 0, 2), QStringLiteral("Unknown strategy #8"));
         view.show();
         QModelIndex index = view.tradeModel()->index(0, 2);
         view.tradeList()->setCurrentIndex(index);
@@ -159,9 +140,9 @@ private slots:
         QCOMPARE(cell(view.tradeModel(), 0, 2), QStringLiteral("Earnings gap"));
     }
 
-    void anOrderTypedInTheTableClosesTheTrade() {
+    void anOrderTypedInTheTableClosesTheTradeAndEditsCommitOnClick() {
         TradeTestAccount account;
-        TradeView view(*account.env);
+        TradeView view(account.env());
         view.resize(900, 600);
         view.show();
         auto* t = addTrade(account, view, "NVDA");
@@ -171,7 +152,7 @@ private slots:
         QVERIFY(!t->isClosedValue());
 
         view.addOrder();
-        account.context->undoManager().endEventGroup();
+        account.context().undoManager().endEventGroup();
         QCOMPARE(view.orderModel()->rowCount(), 2);
         // The completions offer the trade's descriptions exactly as typed before.
         QCOMPARE(view.orderDescriptions(), QStringList{QStringLiteral("Long NVDA")});
@@ -197,38 +178,32 @@ private slots:
         QVERIFY(t->isClosedValue());
         QCOMPARE(t->profitValue(), 200.0);
         QCOMPARE(cell(view.tradeModel(), 0, 3), QStringLiteral("Closed"));
-    }
 
-    void theBuySellClickCommitsTheValueBeingTyped() {
-        TradeTestAccount account;
-        TradeView view(*account.env);
-        view.show();
-        auto* t = addTrade(account, view, "AMD");
-        auto* o = account.addOrder(t, true, 1, 10, "a", 0);
-        account.settle();
-        view.tradeAC().setSelectedObjects({t});
+        // A click on Buy/Sell commits the shares still being typed before it flips the side.
+        auto* first = dynamic_cast<model::Order*>(view.orderModel()->objectAt(0));
+        QVERIFY(first);
         QModelIndex shares = view.orderModel()->index(0, 3);
         view.orderTable()->setCurrentIndex(shares);
         view.orderTable()->edit(shares);
-        auto* editor = qobject_cast<QLineEdit*>(view.orderTable()->indexWidget(shares));
+        editor = qobject_cast<QLineEdit*>(view.orderTable()->indexWidget(shares));
         QVERIFY(editor);
         editor->setText(QStringLiteral("250"));
         QTest::mouseClick(view.orderTable()->viewport(), Qt::LeftButton, {},
                           view.orderTable()->visualRect(shares.siblingAtColumn(2)).center());
-        QCOMPARE(o->numSharesValue(), 250);
-        QVERIFY(!o->isBuyValue());
+        QCOMPARE(first->numSharesValue(), 250);
+        QVERIFY(!first->isBuyValue());
         // A value that is not a number is refused and the old one kept.
         view.orderTable()->edit(shares);
         editor = qobject_cast<QLineEdit*>(view.orderTable()->indexWidget(shares));
         QVERIFY(editor);
         editor->setText(QStringLiteral("many"));
         QVERIFY(!view.commitEditing());
-        QCOMPARE(o->numSharesValue(), 250);
+        QCOMPARE(first->numSharesValue(), 250);
     }
 
     void addingAndDeletingTradesAndOrders() {
         TradeTestAccount account;
-        TradeView view(*account.env);
+        TradeView view(account.env());
         view.show();
         view.addTrade();
         QVERIFY(view.commitEditing());
@@ -240,7 +215,7 @@ private slots:
         QVERIFY(view.commitEditing());
         QCOMPARE(t->order().size(), std::size_t(2));
         view.orderAC().setSelectionIndexes({0});
-        auto& undo = account.context->undoManager();
+        auto& undo = account.context().undoManager();
         undo.endEventGroup();
         view.deleteOrder();
         QCOMPARE(t->order().size(), std::size_t(1));
@@ -262,7 +237,7 @@ private slots:
 
     void wellsFollowTheSelectedTradeAndEnlargeWithTheirTitle() {
         TradeTestAccount account;
-        TradeView view(*account.env);
+        TradeView view(account.env());
         view.show();
         auto* a = addTrade(account, view, "A");
         auto* b = addTrade(account, view, "B");
@@ -287,17 +262,17 @@ private slots:
 
     void theClosingHintShowsInTheActiveWindowAtMostEveryFiveMinutes() {
         TempDir root;
-        TradeTestAccount first("A001", root.path());
-        TradeTestAccount second("B002", root.path());
+        TradeTestAccount first(Date(1'700'000'000.0), "A001", root.path());
+        TradeTestAccount second(first.clock.now(), "B002", root.path());
         // Two windows of one application: one preferences store, one clock, one notification
         // center for every trade.
         NotificationCenter center;
-        first.context->setNotificationCenter(&center);
-        second.context->setNotificationCenter(&center);
+        first.context().setNotificationCenter(&center);
+        second.context().setNotificationCenter(&center);
         gui::AccountEnvironment env2{
-            *second.context, *first.preferences, first.clock, second.prompter,
-            "B002",          second.database,    nullptr};
-        TradeView active(*first.env);
+            second.context(), first.preferences(),       first.clock, second.prompter,
+            "B002",           second.env().databasePath, nullptr};
+        TradeView active(first.env());
         TradeView other(env2);
         active.setActiveWindowQuery([] { return true; });
         other.setActiveWindowQuery([] { return false; });
@@ -326,7 +301,7 @@ private slots:
 
         // "Do not show this again".
         active.helpfulHintPanel()->ignoreCheckBox()->setChecked(true);
-        QVERIFY(first.preferences->boolForKey("closeTradeHintIgnore"));
+        QVERIFY(first.preferences().boolForKey("closeTradeHintIgnore"));
         first.clock.advance(1000);
         center.post(model::ShowTradeClosingHint, t);
         QVERIFY(!active.helpfulHintPanel()->isVisible());
@@ -334,21 +309,21 @@ private slots:
 
     void aSavedDeletionUndoneComesBackWithItsPictures() {
         TradeTestAccount account;
-        auto view = std::make_unique<TradeView>(*account.env);
+        auto view = std::make_unique<TradeView>(account.env());
         auto* t = addTrade(account, *view, "TSLA");
         view->tradeAC().setSelectedObjects({t});
         QVERIFY(view->entryIV()->writeImageToFile(makeChart(800, 500)));
         const fs::path entry = view->entryIV()->filePath()->toStdString();
         Error error;
-        QVERIFY(account.context->save(&error));
-        account.context->undoManager().endEventGroup();
+        QVERIFY(account.context().save(&error));
+        account.context().undoManager().endEventGroup();
 
         account.prompter.queueAnswer(true);
         view->deleteTrade();
-        account.context->undoManager().endEventGroup();
-        QVERIFY(account.context->save(&error));
+        account.context().undoManager().endEventGroup();
+        QVERIFY(account.context().save(&error));
         QVERIFY(!fs::exists(entry));
-        account.context->undoManager().undo();
+        account.context().undoManager().undo();
         QVERIFY(fs::exists(entry));
         view->tradeAC().setSelectedObjects({t});
         QCOMPARE(view->entryIV()->image().size(), QSize(720, 450));
@@ -356,7 +331,7 @@ private slots:
         // Deleted again and saved: closing the window removes the pictures for good.
         account.prompter.queueAnswer(true);
         view->deleteTrade();
-        QVERIFY(account.context->save(&error));
+        QVERIFY(account.context().save(&error));
         view->windowWillClose();
         view.reset();
         QVERIFY(!fs::exists(entry));
