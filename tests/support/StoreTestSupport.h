@@ -10,6 +10,22 @@
 
 namespace brivel::test {
 
+// Opens the account database at the path; a failure fails the test with the store's message.
+inline std::unique_ptr<store::ObjectContext> openAccount(const std::filesystem::path& database) {
+    Error e;
+    auto c = model::openAccountStore(database, &e);
+    EXPECT_TRUE(c) << e.message();
+    return c;
+}
+
+// Makes an empty account database at the path (and its folder), then opens it.
+inline std::unique_ptr<store::ObjectContext> createAccount(const std::filesystem::path& database) {
+    std::filesystem::create_directories(database.parent_path());
+    Error e;
+    EXPECT_TRUE(model::createEmptyAccountStore(database, &e)) << e.message();
+    return openAccount(database);
+}
+
 // A fresh account database in a temporary folder, opened.
 struct AccountFixture : ::testing::Test {
     TempDir dir;
@@ -17,18 +33,13 @@ struct AccountFixture : ::testing::Test {
     std::unique_ptr<store::ObjectContext> ctx;
 
     void SetUp() override {
-        Error e;
-        ASSERT_TRUE(model::createEmptyAccountStore(dbPath, &e)) << e.message();
-        ctx = model::openAccountStore(dbPath, &e);
-        ASSERT_TRUE(ctx) << e.message();
+        ctx = createAccount(dbPath);
+        ASSERT_TRUE(ctx);
     }
 
     std::unique_ptr<store::ObjectContext> reopen() {
         ctx.reset();
-        Error e;
-        auto c = model::openAccountStore(dbPath, &e);
-        EXPECT_TRUE(c) << e.message();
-        return c;
+        return openAccount(dbPath);
     }
 
     void save() {

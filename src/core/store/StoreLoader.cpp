@@ -14,16 +14,16 @@ namespace brivel::store {
 
 namespace {
 
-// Texts of up to 14 bytes live inside their values; longer ones (comments, notes) are rarely
-// repeated beyond this length, where sharing would only cost lookups.
-constexpr std::size_t InlineText = 14;
+// Short texts live inside their values; longer ones are shared up to this length (repeated
+// names), beyond which (comments, notes) they are rarely repeated and sharing would only cost
+// lookups.
 constexpr std::size_t ShortText = 24;
 
 void readText(sqlite3_stmt* s, int col, Value& v,
               std::unordered_map<std::string_view, Value>& shortTexts) {
     std::string_view text(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
                           static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
-    if (text.size() <= InlineText || text.size() > ShortText) {
+    if (text.size() <= Value::InlineCapacity || text.size() > ShortText) {
         v = Value::string(text);
         return;
     }

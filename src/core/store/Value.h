@@ -19,6 +19,8 @@ namespace brivel::store {
 class Value {
 public:
     enum class Type : std::uint8_t { Null, Bool, Int, Double, String, Date };
+    // The longest text kept inside the value, without an allocation.
+    static constexpr std::size_t InlineCapacity = 14;
 
     Value() noexcept = default;
     Value(const Value& other) noexcept;
@@ -99,7 +101,6 @@ private:
         char data[1];
     };
     static constexpr std::uint8_t OnHeap = 0xff;
-    static constexpr std::size_t InlineCapacity = 14;
 
     template <class T> T load() const noexcept {
         T t;

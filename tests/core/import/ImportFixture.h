@@ -11,6 +11,7 @@
 #include "core/platform/Clock.h"
 #include "core/platform/Prompter.h"
 #include "core/store/ObjectContext.h"
+#include "support/StoreTestSupport.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -31,17 +32,12 @@ public:
         for (const auto& s : strategies)
             list.push_back({{app::prefkeys::Strategy, s}});
         prefs.setObject(list, app::prefkeys::ArrayOfStrategies);
-        std::filesystem::create_directories(database.parent_path());
-        Error error;
-        EXPECT_TRUE(model::createEmptyAccountStore(database, &error)) << error.message();
-        reopen();
+        context = createAccount(database);
     }
 
     void reopen() {
         context.reset();
-        Error error;
-        context = model::openAccountStore(database, &error);
-        ASSERT_TRUE(context) << error.message();
+        context = openAccount(database);
     }
 
     import::TradeImporter importer(){

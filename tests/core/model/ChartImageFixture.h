@@ -8,6 +8,7 @@
 #include "core/model/ChartImageFiles.h"
 #include "core/platform/Clock.h"
 #include "core/platform/Prompter.h"
+#include "support/StoreTestSupport.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +18,14 @@ namespace brivel::test {
 class ChartImageFixture : public ::testing::Test {
 protected:
     ChartImageFixture() {
-        std::filesystem::create_directories(database.parent_path());
-        Error error;
-        EXPECT_TRUE(model::createEmptyAccountStore(database, &error)) << error.message();
+        createAccount(database);
         open();
     }
 
     void open() {
         trades.reset();
-        Error error;
-        context = model::openAccountStore(database, &error);
-        ASSERT_TRUE(context) << error.message();
+        context = openAccount(database);
+        ASSERT_TRUE(context);
         trades =
             std::make_unique<controllers::TradeArrayController>(*context, clock, prompter, "B0W1");
     }
