@@ -6,13 +6,16 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace brivel::csv {
 
 namespace {
 constexpr std::size_t kBufferSize = 128 * 1024;
-}
+// Below this a second thread costs more than it saves.
+constexpr off_t kReadAheadFrom = 1024 * 1024;
+} // namespace
 
 FileInputStream::FileInputStream(std::filesystem::path path) : m_path(path.string()) {}
 
@@ -41,15 +44,24 @@ void FileInputStream::open() {
         }
         // A folder opens but cannot be read; say so now rather than at the first read.
         struct stat st {};
-        if (fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        const bool known = fstat(m_fd, &st) == 0;
+        if (known && S_ISDIR(st.st_mode)) {
             fail(EISDIR, "opened");
             return;
+        }
+        if (known && S_ISREG(st.st_mode) && st.st_size >= kReadAheadFrom) {
+            try {
+                m_readAhead = std::make_unique<FileReadAhead>(m_fd);
+            } catch (const std::system_error&) {
+                // No thread to spare: plain reads do the same work.
+            }
         }
     }
     m_status = Status::Open;
 }
 
 void FileInputStream::close() {
+    m_readAhead.reset(); // before the descriptor it reads goes
     if (m_fd >= 0 && m_ownsDescriptor)
         ::close(m_fd);
     m_fd = -1;
@@ -69,6 +81,14 @@ std::ptrdiff_t FileInputStream::read(char* buffer, std::size_t maxLength) {
     if (m_fd < 0 || (m_status != Status::Open && m_status != Status::Reading))
         return -1;
     m_status = Status::Reading;
+    if (m_readAhead) {
+        const std::ptrdiff_t got = m_readAhead->read(buffer, maxLength);
+        if (got < 0)
+            fail(m_readAhead->error(), "read");
+        else
+            m_status = got == 0 ? Status::AtEnd : Status::Open;
+        return got;
+    }
     // Large reads go straight to the caller; small ones through the buffer.
     const bool direct = maxLength >= kBufferSize;
     if (!direct && !m_buffer)
@@ -97,6 +117,7 @@ std::ptrdiff_t FileInputStream::read(char* buffer, std::size_t maxLength) {
 }
 
 void FileInputStream::fail(int err, const char* what) {
+    m_readAhead.reset();
     if (m_fd >= 0 && m_ownsDescriptor)
         ::close(m_fd);
     m_fd = -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/csv/FileReadAhead.h"
 #include "core/csv/InputStream.h"
 
 #include <filesystem>
@@ -9,7 +10,8 @@
 namespace brivel::csv {
 
 // Reads a file, or an already open descriptor such as standard input. Small reads are served
-// from a buffer filled by large ones, so that reading a chunk costs no system call.
+// from a buffer filled by large ones, so that reading a chunk costs no system call. A large
+// file the stream opened itself is read ahead on a second thread (see FileReadAhead).
 class FileInputStream final : public InputStream {
 public:
     explicit FileInputStream(std::filesystem::path path);
@@ -34,6 +36,7 @@ private:
     bool m_ownsDescriptor = true;
     Status m_status = Status::NotOpen;
     std::optional<Error> m_error;
+    std::unique_ptr<FileReadAhead> m_readAhead;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_bufferPos = 0;
     std::size_t m_bufferLen = 0;
