@@ -60,6 +60,15 @@ void readValue(sqlite3_stmt* s, int col, AttributeType type, Value& v,
     }
 }
 
+// A stored reference waits in its to-one slot as the identifier it names until every record
+// exists; linking turns it into the record (or nothing, for a dangling reference).
+ManagedObject* pendingLink(std::int64_t id) {
+    return reinterpret_cast<ManagedObject*>(static_cast<std::uintptr_t>(id));
+}
+std::size_t pendingID(const ManagedObject* slot) {
+    return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(slot));
+}
+
 } // namespace
 
 StoreLoader::StoreLoader(const ObjectModel& model, Database& db, std::filesystem::path path)
@@ -151,10 +160,15 @@ bool StoreLoader::load(ObjectContext& context) {
         std::swap(mine, theirs);
     if (!readInParallel(mine, theirs))
         return false;
+    m_storedReferences.assign(m_model.entities().size(), {});
+    for (const auto& e : m_model.entities())
+        for (const auto* r : SqliteStore::storedForeignKeys(*e))
+            m_storedReferences[e->index].push_back(
+                static_cast<std::size_t>(e->relationshipIndex(r->name)));
     std::vector<ManagedObject*> byID;
-    adoptAll(context, byID);
-    reserveToMany(byID);
-    link(byID);
+    auto records = adoptAll(context, byID);
+    reserveToMany(records, byID);
+    link(records, byID);
     return true;
 }
 
@@ -179,6 +193,8 @@ bool StoreLoader::readInParallel(const Part& mine, const Part& theirs) {
         worker.join();
     }
     if (!okHere || !okThere) {
+        forgetPendingLinks(m_here);
+        forgetPendingLinks(m_there);
         m_failure = !okHere ? m_here.failure : m_there.failure;
         return false;
     }
@@ -188,7 +204,7 @@ bool StoreLoader::readInParallel(const Part& mine, const Part& theirs) {
 // The row counts are known: the lists are sized once rather than regrown (and first-touched)
 // step by step, and by the calling thread, whose heap is prepared for large accounts.
 void StoreLoader::reserve(const Part& part, LoadedRows& out) {
-    std::size_t records = 0, links = 0;
+    std::size_t records = 0;
     for (const auto& slice : part.slices) {
         // A range's rows are an estimate: room for more costs nothing until it is written,
         // while a list regrown would copy (and first-touch) everything again.
@@ -196,10 +212,16 @@ void StoreLoader::reserve(const Part& part, LoadedRows& out) {
         if (slice.firstID || slice.lastID)
             rows += rows / 4 + 1024;
         records += rows;
-        links += rows * SqliteStore::storedForeignKeys(*slice.entity).size();
     }
     out.records.reserve(records);
-    out.links.reserve(links);
+}
+
+// Records that will never be linked must not carry identifiers where records belong.
+void StoreLoader::forgetPendingLinks(LoadedRows& rows) {
+    for (auto& r : rows.records)
+        for (auto& slot : std::span(r->m_relations, r->m_entity->relationships.size()))
+            if (!slot.many)
+                slot.one = nullptr;
 }
 
 bool StoreLoader::readTables(Database& db, const Part& part, LoadedRows& out) {
@@ -244,7 +266,7 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
                 readValue(s, col, e.attributes[i].type, o->m_values[i], out.shortTexts);
         for (std::size_t f = 0; f < fks.size(); ++f, ++col)
             if (sqlite3_column_type(s, col) != SQLITE_NULL)
-                out.links.push_back({o, fkIndex[f], sqlite3_column_int64(s, col)});
+                o->m_relations[fkIndex[f]].one = pendingLink(sqlite3_column_int64(s, col));
         out.largestID = std::max(out.largestID, o->m_id);
         out.records.push_back(std::move(record));
     }
@@ -258,11 +280,12 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
     return true;
 }
 
-void StoreLoader::adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID) {
+std::span<std::unique_ptr<ManagedObject>> StoreLoader::adoptAll(ObjectContext& context,
+                                                                std::vector<ManagedObject*>& byID) {
     m_largestID = std::max(m_here.largestID, m_there.largestID);
     byID.assign(static_cast<std::size_t>(m_largestID) + 1, nullptr);
-    context.m_owned.reserve(context.m_owned.size() + m_here.records.size() +
-                            m_there.records.size());
+    const std::size_t first = context.m_owned.size();
+    context.m_owned.reserve(first + m_here.records.size() + m_there.records.size());
     // The lists of live records by entity grow once rather than by doubling.
     std::vector<std::size_t> perEntity(context.m_live.size(), 0);
     for (auto* part : {&m_here, &m_there})
@@ -279,18 +302,30 @@ void StoreLoader::adoptAll(ObjectContext& context, std::vector<ManagedObject*>& 
         part->records.clear();
         part->records.shrink_to_fit();
     }
+    return std::span(context.m_owned).subspan(first);
+}
+
+// The record a pending link names, if it exists and is of the relationship's destination.
+static ManagedObject* linkTarget(const ManagedObject* pending, const EntityDescription* destination,
+                                 const std::vector<ManagedObject*>& byID) {
+    const std::size_t id = pendingID(pending);
+    ManagedObject* to = id > 0 && id < byID.size() ? byID[id] : nullptr;
+    return to && &to->entity() == destination ? to : nullptr;
 }
 
 // Sizes every to-many list once before it is filled: a trade's orders and a day's notes would
 // otherwise regrow their lists one record at a time.
-void StoreLoader::reserveToMany(const std::vector<ManagedObject*>& byID) {
+void StoreLoader::reserveToMany(std::span<std::unique_ptr<ManagedObject>> records,
+                                const std::vector<ManagedObject*>& byID) {
     std::vector<std::uint32_t> members(byID.size(), 0);
-    for (auto* part : {&m_here, &m_there})
-        for (const auto& l : part->links)
-            if (l.to > 0 && static_cast<std::size_t>(l.to) < members.size())
-                ++members[static_cast<std::size_t>(l.to)];
+    for (const auto& r : records)
+        for (std::size_t index : m_storedReferences[r->m_entity->index]) {
+            const auto& rel = r->m_entity->relationships[index];
+            if (ManagedObject* to = linkTarget(r->m_relations[index].one, rel.destination, byID))
+                ++members[static_cast<std::size_t>(to->m_id)];
+        }
     for (std::size_t id = 0; id < byID.size(); ++id) {
-        if (!members[id] || !byID[id])
+        if (!members[id])
             continue;
         for (auto& slot :
              std::span(byID[id]->m_relations, byID[id]->m_entity->relationships.size()))
@@ -300,24 +335,25 @@ void StoreLoader::reserveToMany(const std::vector<ManagedObject*>& byID) {
 }
 
 // Relationships are set directly, both sides at once.
-void StoreLoader::link(const std::vector<ManagedObject*>& byID) {
-    for (auto* part : {&m_here, &m_there}) {
-        for (const auto& l : part->links) {
-            ManagedObject* to = l.to > 0 && static_cast<std::size_t>(l.to) < byID.size()
-                                    ? byID[static_cast<std::size_t>(l.to)]
-                                    : nullptr;
-            const auto& rel = l.from->m_entity->relationships[l.relationship];
-            if (!to || to->m_entity != rel.destination)
-                continue; // a dangling reference: the record simply has no owner
-            l.from->m_relations[l.relationship].one = to;
-            auto& inverse = to->m_relations[rel.inverseIndex];
+void StoreLoader::link(std::span<std::unique_ptr<ManagedObject>> records,
+                       const std::vector<ManagedObject*>& byID) {
+    for (const auto& r : records) {
+        ManagedObject* from = r.get();
+        for (std::size_t index : m_storedReferences[from->m_entity->index]) {
+            const auto& rel = from->m_entity->relationships[index];
+            ManagedObject*& slot = from->m_relations[index].one;
+            if (!slot)
+                continue;
+            // A dangling reference: the record simply has no owner.
+            slot = linkTarget(slot, rel.destination, byID);
+            if (!slot)
+                continue;
+            auto& inverse = slot->m_relations[rel.inverseIndex];
             if (inverse.many)
-                inverse.many->push_back(l.from);
+                inverse.many->push_back(from);
             else
-                inverse.one = l.from;
+                inverse.one = from;
         }
-        part->links.clear();
-        part->links.shrink_to_fit();
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -61,15 +62,11 @@ public:
     ObjectID largestID() const { return m_largestID; }
 
 private:
-    struct PendingLink {
-        ManagedObject* from;
-        std::size_t relationship;
-        ObjectID to;
-    };
     // The rows of some tables, read into records not yet in any context.
     struct LoadedRows {
+        // Until linking, a record's to-one slot for a stored reference holds the identifier
+        // the row names (see pendingLink), rather than a list of links the size of the file.
         std::vector<std::unique_ptr<ManagedObject>> records;
-        std::vector<PendingLink> links;
         // Records read, by entity index.
         std::vector<std::size_t> perEntity;
         ObjectID largestID = 0;
@@ -84,9 +81,16 @@ private:
     static void reserve(const Part& part, LoadedRows& out);
     static bool readTables(Database& db, const Part& part, LoadedRows& out);
     static bool readTable(Database& db, const Slice& slice, LoadedRows& out);
-    void adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID);
-    void reserveToMany(const std::vector<ManagedObject*>& byID);
-    void link(const std::vector<ManagedObject*>& byID);
+    static void forgetPendingLinks(LoadedRows& rows);
+    // The records adopted, in the context's list of them.
+    std::span<std::unique_ptr<ManagedObject>> adoptAll(ObjectContext& context,
+                                                       std::vector<ManagedObject*>& byID);
+    void reserveToMany(std::span<std::unique_ptr<ManagedObject>> records,
+                       const std::vector<ManagedObject*>& byID);
+    void link(std::span<std::unique_ptr<ManagedObject>> records,
+              const std::vector<ManagedObject*>& byID);
+    // The to-one relationships each entity stores a reference for, by entity index.
+    std::vector<std::vector<std::size_t>> m_storedReferences;
 
     const ObjectModel& m_model;
     Database& m_db;

@@ -1,4 +1,5 @@
 #include "core/store/StoreLoader.h"
+#include "support/SqlFile.h"
 #include "support/StoreTestSupport.h"
 
 #include <string>
@@ -8,6 +9,7 @@ using namespace brivel::model;
 using brivel::store::EntityDescription;
 using brivel::store::StoreLoader;
 using brivel::test::AccountFixture;
+using StoreLoaderReferences = AccountFixture;
 
 namespace {
 
@@ -112,3 +114,35 @@ TEST_P(StoreLoaderParallel, LinksRecordsReadOnEitherConnection) {
 // Orders and a trade for every three: 19,999 rows, 20,000 (the threshold) and more.
 INSTANTIATE_TEST_SUITE_P(AroundTheThreshold, StoreLoaderParallel,
                          ::testing::Values(1000, 14999, 15000, 16000));
+
+// A damaged file may name a record that is missing or of another kind: the record then has no
+// owner, and nothing else is disturbed.
+TEST_F(StoreLoaderReferences, DanglingReferencesLeaveTheRecordWithoutAnOwner) {
+    auto* trade = insert<Trade>();
+    auto* image = insert<ChartImage>();
+    trade->setChartImg(image);
+    std::vector<store::ObjectID> ids;
+    for (int i = 0; i < 3; ++i) {
+        auto* order = insert<Order>();
+        order->setDate(Date(1700000000.0 + i));
+        trade->addOrderObject(order);
+        ids.push_back(order->objectID());
+    }
+    save();
+    ASSERT_EQ(test::execSql(dbPath,
+                            "UPDATE \"Order\" SET trade_id = " + std::to_string(image->objectID()) +
+                                " WHERE id = " + std::to_string(ids[1]) +
+                                "; UPDATE \"Order\" SET trade_id = 999999 WHERE id = " +
+                                std::to_string(ids[2])),
+              "");
+    ctx = reopen();
+    ASSERT_TRUE(ctx);
+    auto* loaded = static_cast<Trade*>(ctx->registeredObjects("Trade").at(0));
+    ASSERT_EQ(loaded->order().size(), 1u);
+    EXPECT_EQ(loaded->order()[0]->objectID(), ids[0]);
+    ASSERT_TRUE(loaded->chartImg());
+    EXPECT_EQ(loaded->chartImg()->trade(), loaded);
+    for (auto* o : ctx->registeredObjects("Order"))
+        EXPECT_EQ(static_cast<Order*>(o)->trade() != nullptr, o->objectID() == ids[0])
+            << o->objectID();
+}
