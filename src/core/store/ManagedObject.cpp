@@ -109,10 +109,23 @@ void ManagedObject::operator delete(void* block, std::size_t size) noexcept {
 
 ManagedObject::ManagedObject(const EntityDescription& entity, Value* values,
                              RelationshipSlot* relations)
-    : m_entity(&entity), m_values(values), m_relations(relations) {
+    : m_entity(&entity), m_valuesAt(distanceInWords(this, values)),
+      m_relationsAt(distanceInWords(this, relations)) {
     for (std::size_t i = 0; i < entity.relationships.size(); ++i)
         if (entity.relationships[i].toMany)
-            m_relations[i].many = std::make_unique<std::vector<ManagedObject*>>();
+            relations[i].many = std::make_unique<std::vector<ManagedObject*>>();
+}
+
+// Every loaded record pays for each word here; keep it at seven.
+static_assert(sizeof(ManagedObject) <= 56);
+
+std::int8_t ManagedObject::distanceInWords(const ManagedObject* from, const void* to) {
+    const auto distance =
+        reinterpret_cast<std::intptr_t>(to) - reinterpret_cast<std::intptr_t>(from);
+    // The storage is part of the record's own class, a few words away.
+    if (distance % 8 != 0 || distance / 8 < INT8_MIN || distance / 8 > INT8_MAX)
+        throw std::logic_error("a record's storage lies outside the record");
+    return static_cast<std::int8_t>(distance / 8);
 }
 
 ManagedObject::~ManagedObject() {
@@ -144,12 +157,12 @@ std::uint64_t ManagedObject::relationshipColumn(std::size_t index) const {
 Value ManagedObject::valueForKey(std::string_view key) const {
     int i = m_entity->attributeIndex(key);
     if (i >= 0)
-        return m_values[i];
+        return values()[i];
     // The scalar twins ("priceValue") read their attribute.
     if (key.size() > 5 && key.ends_with("Value")) {
         int j = m_entity->attributeIndex(key.substr(0, key.size() - 5));
         if (j >= 0)
-            return m_values[j];
+            return values()[j];
     }
     unknownKey(*m_entity, key);
 }
@@ -167,20 +180,20 @@ const KeyValueCoding* ManagedObject::objectForKey(std::string_view key) const {
     int i = m_entity->relationshipIndex(key);
     if (i < 0 || m_entity->relationships[i].toMany)
         return nullptr;
-    return m_relations[i].one;
+    return relations()[i].one;
 }
 
 void ManagedObject::setAttributeValue(std::size_t index, const Value& raw) {
     Value value = coerce(raw, m_entity->attributes.at(index), *m_entity);
-    if (sameStored(value, m_values[index]))
+    if (sameStored(value, values()[index]))
         return;
-    Value old = m_values[index];
+    Value old = values()[index];
     if (m_context && !m_context->isLoading() && !m_deleted) {
         m_context->undoManager().registerUndo(
             [this, index, old] { setAttributeValue(index, old); });
     }
     willChange(attributeColumn(index));
-    m_values[index] = value;
+    values()[index] = value;
     Change change;
     change.oldValue = std::move(old);
     change.newValue = std::move(value);
@@ -194,7 +207,7 @@ const Value& ManagedObject::primitiveValueForKey(std::string_view key) const {
     int i = m_entity->attributeIndex(key);
     if (i < 0)
         unknownKey(*m_entity, key);
-    return m_values[i];
+    return values()[i];
 }
 
 void ManagedObject::setPrimitiveValueForKey(const Value& value, std::string_view key) {
@@ -205,13 +218,13 @@ void ManagedObject::setPrimitiveValueForKey(const Value& value, std::string_view
 }
 
 void ManagedObject::setPrimitiveAttributeValue(std::size_t index, const Value& value) {
-    m_values[index] = coerce(value, m_entity->attributes.at(index), *m_entity);
+    values()[index] = coerce(value, m_entity->attributes.at(index), *m_entity);
     // Primitive changes are not announced, but they are still changes to save.
     willChange(attributeColumn(index));
 }
 
 const std::vector<ManagedObject*>& ManagedObject::toMany(std::size_t index) const {
-    const auto& slot = m_relations[index];
+    const auto& slot = relations()[index];
     return slot.many ? *slot.many : emptyList();
 }
 
@@ -219,7 +232,7 @@ ManagedObject* ManagedObject::toOneForKey(std::string_view key) const {
     int i = m_entity->relationshipIndex(key);
     if (i < 0 || m_entity->relationships[i].toMany)
         unknownKey(*m_entity, key);
-    return m_relations[i].one;
+    return relations()[i].one;
 }
 
 void ManagedObject::setToOneForKey(ManagedObject* destination, std::string_view key) {
@@ -262,12 +275,12 @@ void ManagedObject::announceRelationship(std::size_t index, Change::Kind kind,
 
 void ManagedObject::link(std::size_t index, ManagedObject* destination) {
     const auto& rel = m_entity->relationships[index];
-    auto& inverseSlot = destination->m_relations[rel.inverseIndex];
+    auto& inverseSlot = destination->relations()[rel.inverseIndex];
     const auto& inverse = destination->m_entity->relationships[rel.inverseIndex];
     if (rel.toMany)
-        m_relations[index].many->push_back(destination);
+        relations()[index].many->push_back(destination);
     else
-        m_relations[index].one = destination;
+        relations()[index].one = destination;
     if (inverse.toMany)
         inverseSlot.many->push_back(this);
     else
@@ -285,12 +298,12 @@ void ManagedObject::link(std::size_t index, ManagedObject* destination) {
 
 void ManagedObject::unlink(std::size_t index, ManagedObject* destination) {
     const auto& rel = m_entity->relationships[index];
-    auto& inverseSlot = destination->m_relations[rel.inverseIndex];
+    auto& inverseSlot = destination->relations()[rel.inverseIndex];
     const auto& inverse = destination->m_entity->relationships[rel.inverseIndex];
     if (rel.toMany)
-        std::erase(*m_relations[index].many, destination);
+        std::erase(*relations()[index].many, destination);
     else
-        m_relations[index].one = nullptr;
+        relations()[index].one = nullptr;
     if (inverse.toMany)
         std::erase(*inverseSlot.many, this);
     else
@@ -310,7 +323,7 @@ void ManagedObject::setToOne(std::size_t index, ManagedObject* destination) {
     const auto& rel = m_entity->relationships.at(index);
     if (rel.toMany)
         throw std::invalid_argument(rel.name + " is a to-many relationship");
-    ManagedObject* old = m_relations[index].one;
+    ManagedObject* old = relations()[index].one;
     if (old == destination)
         return;
     if (destination && destination->m_entity != rel.destination)
@@ -322,7 +335,7 @@ void ManagedObject::setToOne(std::size_t index, ManagedObject* destination) {
         const auto& inverse = destination->m_entity->relationships[rel.inverseIndex];
         // One-to-one: the destination leaves its former partner.
         if (!inverse.toMany) {
-            if (ManagedObject* former = destination->m_relations[rel.inverseIndex].one)
+            if (ManagedObject* former = destination->relations()[rel.inverseIndex].one)
                 former->unlink(index, destination);
         }
         link(index, destination);
@@ -335,13 +348,13 @@ void ManagedObject::addToMany(std::size_t index, ManagedObject* object) {
         throw std::invalid_argument(rel.name + " is a to-one relationship");
     if (!object || object->m_entity != rel.destination)
         throw std::invalid_argument("cannot add that object to " + m_entity->name + "." + rel.name);
-    const auto& list = *m_relations[index].many;
+    const auto& list = *relations()[index].many;
     if (std::find(list.begin(), list.end(), object) != list.end())
         return;
     const auto& inverse = object->m_entity->relationships[rel.inverseIndex];
     if (!inverse.toMany) {
         // Moving from one owner to another.
-        if (ManagedObject* former = object->m_relations[rel.inverseIndex].one)
+        if (ManagedObject* former = object->relations()[rel.inverseIndex].one)
             former->unlink(index, object);
     }
     link(index, object);
@@ -363,31 +376,45 @@ void ManagedObject::removeObserver(KeyValueObserver* observer, std::string_view 
 }
 
 ManagedObject::ObserverList::~ObserverList() {
-    std::free(m_block);
+    if (onHeap())
+        std::free(block());
+}
+
+void ManagedObject::ObserverList::moveToHeap(std::uint32_t capacity) {
+    const bool wasOnHeap = onHeap();
+    const auto n = static_cast<std::uint32_t>(size());
+    auto* grown = static_cast<Header*>(std::realloc(
+        wasOnHeap ? block() : nullptr, sizeof(Header) + capacity * sizeof(Observation)));
+    if (!grown)
+        throw std::bad_alloc();
+    if (!wasOnHeap && n == 1)
+        reinterpret_cast<Observation*>(grown + 1)[0] = m_one;
+    grown->size = n;
+    grown->capacity = capacity;
+    m_one = Observation{reinterpret_cast<KeyValueObserver*>(grown), 0, OnHeap, false};
 }
 
 void ManagedObject::ObserverList::push_back(const Observation& o) {
-    std::uint32_t n = static_cast<std::uint32_t>(size());
-    if (!m_block || n == m_block->capacity) {
-        // Most observed records have one observation (an order by its trade, on a key set);
-        // beyond that, grow by a handful.
-        std::uint32_t capacity = n == 0 ? 1 : n < 16 ? n + 4 : n * 2;
-        auto* grown = static_cast<Header*>(
-            std::realloc(m_block, sizeof(Header) + capacity * sizeof(Observation)));
-        if (!grown)
-            throw std::bad_alloc();
-        m_block = grown;
-        m_block->size = n;
-        m_block->capacity = capacity;
+    if (!onHeap() && !m_one.observer) {
+        m_one = o;
+        return;
     }
+    const auto n = static_cast<std::uint32_t>(size());
+    // Beyond the one in place, grow by a handful, then by doubling.
+    if (!onHeap() || n == block()->capacity)
+        moveToHeap(n < 16 ? n + 4 : n * 2);
     items()[n] = o;
-    m_block->size = n + 1;
+    block()->size = n + 1;
 }
 
 void ManagedObject::ObserverList::eraseAt(std::size_t i) {
+    if (!onHeap()) {
+        m_one = Observation{};
+        return;
+    }
     Observation* first = items();
-    std::copy(first + i + 1, first + m_block->size, first + i);
-    --m_block->size;
+    std::copy(first + i + 1, first + block()->size, first + i);
+    --block()->size;
 }
 
 void* ManagedObject::contextOf(const Observation& o) const {
@@ -406,7 +433,8 @@ void ManagedObject::addObserver(KeyValueObserver* observer, KeyId key, std::uint
         std::lock_guard lock(g_contextMutex);
         g_contexts.push_back({this, observer, key, context});
     }
-    m_observers.push_back(Observation{observer, key, options, context != nullptr});
+    m_observers.push_back(Observation{
+        observer, key, std::uint8_t(options & ObserverList::OptionBits), context != nullptr});
 }
 
 void ManagedObject::removeObserver(KeyValueObserver* observer, KeyId key) {

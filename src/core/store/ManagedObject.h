@@ -96,7 +96,7 @@ public:
     const KeyValueCoding* objectForKey(std::string_view key) const override;
 
     // Typed by index, the fast path of the generated accessors (same recording as by key).
-    const Value& attributeValue(std::size_t index) const { return m_values[index]; }
+    const Value& attributeValue(std::size_t index) const { return values()[index]; }
     void setAttributeValue(std::size_t index, const Value& value);
     // Primitive access: neither recorded nor announced.
     const Value& primitiveValueForKey(std::string_view key) const;
@@ -104,7 +104,7 @@ public:
     void setPrimitiveAttributeValue(std::size_t index, const Value& value);
 
     // Relationships.
-    ManagedObject* toOne(std::size_t index) const { return m_relations[index].one; }
+    ManagedObject* toOne(std::size_t index) const { return relations()[index].one; }
     void setToOne(std::size_t index, ManagedObject* destination);
     const std::vector<ManagedObject*>& toMany(std::size_t index) const;
     void addToMany(std::size_t index, ManagedObject* object);
@@ -154,27 +154,35 @@ private:
         std::uint8_t options;
         bool hasContext;
     };
-    // The observations in one allocation behind one pointer; most records have none.
+    // A record's observations. Most records have none, and a loaded order has exactly one (its
+    // trade's): one observation is kept in place, more go to a block on the heap whose address
+    // then takes the first one's place.
     class ObserverList {
     public:
         ObserverList() = default;
         ~ObserverList();
         ObserverList(const ObserverList&) = delete;
         ObserverList& operator=(const ObserverList&) = delete;
-        std::size_t size() const { return m_block ? m_block->size : 0; }
+        std::size_t size() const { return onHeap() ? block()->size : m_one.observer ? 1 : 0; }
         bool empty() const { return size() == 0; }
-        const Observation* begin() const { return m_block ? items() : nullptr; }
+        const Observation* begin() const { return onHeap() ? items() : &m_one; }
         const Observation* end() const { return begin() + size(); }
         void push_back(const Observation& o);
         void eraseAt(std::size_t i);
+        // Options an observation may carry; the others mark the list's own state.
+        static constexpr std::uint8_t OptionBits = ObservingNew | ObservingOld;
 
     private:
         struct Header {
             std::uint32_t size;
             std::uint32_t capacity;
         };
-        Observation* items() const { return reinterpret_cast<Observation*>(m_block + 1); }
-        Header* m_block = nullptr;
+        static constexpr std::uint8_t OnHeap = 0x80; // in m_one.options
+        bool onHeap() const { return m_one.options & OnHeap; }
+        Header* block() const { return reinterpret_cast<Header*>(m_one.observer); }
+        Observation* items() const { return reinterpret_cast<Observation*>(block() + 1); }
+        void moveToHeap(std::uint32_t capacity);
+        Observation m_one{};
     };
     void* contextOf(const Observation& o) const;
 
@@ -190,16 +198,28 @@ private:
     std::uint64_t attributeColumn(std::size_t index) const;
     std::uint64_t relationshipColumn(std::size_t index) const;
 
+    // The storage the entity's class provides (ManagedObjectStorage), found from the record
+    // by distances in words kept in two bytes rather than by two pointers: an account of years
+    // holds hundreds of thousands of records.
+    Value* values() const { return reinterpret_cast<Value*>(wordsFromHere(m_valuesAt)); }
+    RelationshipSlot* relations() const {
+        return reinterpret_cast<RelationshipSlot*>(wordsFromHere(m_relationsAt));
+    }
+    char* wordsFromHere(std::int8_t words) const {
+        return const_cast<char*>(reinterpret_cast<const char*>(this)) + words * 8;
+    }
+    static std::int8_t distanceInWords(const ManagedObject* from, const void* to);
+
     const EntityDescription* m_entity;
     ObjectContext* m_context = nullptr;
     ObjectID m_id = 0;
-    Value* m_values;
-    RelationshipSlot* m_relations;
     ObserverList m_observers;
     std::uint32_t m_slot = 0; // position in the context's list of live records of the entity
-    bool m_persisted = false; // a row exists in the file
-    bool m_deleted = false;
-    bool m_dirty = false;
+    std::int8_t m_valuesAt;
+    std::int8_t m_relationsAt;
+    bool m_persisted : 1 = false; // a row exists in the file
+    bool m_deleted : 1 = false;
+    bool m_dirty : 1 = false;
 };
 
 // Storage for a record class with N attributes and R relationships.

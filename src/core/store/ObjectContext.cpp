@@ -269,7 +269,7 @@ std::optional<Error> ObjectContext::validateForSave() const {
             const auto& e = o->entity();
             for (std::size_t a = 0; a < e.attributes.size(); ++a) {
                 const auto& attr = e.attributes[a];
-                const Value& v = o->m_values[a];
+                const Value& v = o->values()[a];
                 if (attr.required && v.isNull()) {
                     found.push_back(validationError(
                         errors::ValidationMissingMandatoryProperty, *o, attr.name,

@@ -5,6 +5,7 @@
 #include "core/store/StoreIntegrity.h"
 
 #include <algorithm>
+#include <atomic>
 #include <span>
 #include <sqlite3.h>
 #include <thread>
@@ -80,60 +81,38 @@ std::int64_t StoreLoader::rowCost(const EntityDescription& e) {
                                          SqliteStore::storedForeignKeys(e).size());
 }
 
-namespace {
-
-void add(StoreLoader::Part& part, const StoreLoader::Slice& slice) {
-    part.slices.push_back(slice);
-    part.rows += slice.rows;
-    part.cost += slice.rows * StoreLoader::rowCost(*slice.entity);
-}
-
-// Moves the upper identifiers of heavy's first slice to light, until the two cost about the
-// same. Identifiers grow with time, so a range of them holds rows in proportion to its width.
-void balance(StoreLoader::Part& heavy, StoreLoader::Part& light,
-             const StoreLoader::TableSize& table) {
-    StoreLoader::Slice& largest = heavy.slices.front();
-    const std::int64_t excess = (heavy.cost - light.cost) / 2;
-    const std::int64_t largestCost = largest.rows * StoreLoader::rowCost(*largest.entity);
-    // Not worth a second statement below a sixteenth of the work.
-    if (excess * 16 < heavy.cost + light.cost || largestCost == 0 ||
-        table.lastID - table.firstID < 2)
-        return;
-    const double share = std::min(1.0, static_cast<double>(excess) / largestCost);
-    const auto width = static_cast<double>(table.lastID - table.firstID);
-    const ObjectID cut = table.firstID + static_cast<ObjectID>(width * (1.0 - share));
-    const auto moved = static_cast<std::int64_t>(static_cast<double>(largest.rows) * share);
-    StoreLoader::Slice upper{largest.entity, moved, cut + 1, table.lastID};
-    largest.firstID = table.firstID;
-    largest.lastID = cut;
-    largest.rows -= moved;
-    heavy.rows -= moved;
-    heavy.cost -= moved * StoreLoader::rowCost(*largest.entity);
-    add(light, upper);
-}
-
-} // namespace
-
-std::pair<StoreLoader::Part, StoreLoader::Part>
-StoreLoader::partition(std::vector<TableSize> tables) {
-    std::stable_sort(tables.begin(), tables.end(), [](const auto& a, const auto& b) {
-        return a.rows * rowCost(*a.entity) > b.rows * rowCost(*b.entity);
-    });
-    // Each table goes to the part that costs less so far.
-    Part mine, theirs;
+StoreLoader::Plan StoreLoader::plan(std::vector<TableSize> tables) {
+    const auto cost = [](const TableSize& t) { return t.rows * rowCost(*t.entity); };
+    std::stable_sort(tables.begin(), tables.end(),
+                     [&](const auto& a, const auto& b) { return cost(a) > cost(b); });
+    std::int64_t rows = 0;
     for (const auto& t : tables)
-        add(theirs.cost < mine.cost ? theirs : mine, {t.entity, t.rows});
-    if (mine.rows + theirs.rows < ParallelRows || theirs.slices.empty()) {
-        for (const auto& slice : theirs.slices)
-            add(mine, slice);
-        theirs = Part();
-    } else if (mine.cost > theirs.cost) {
-        balance(mine, theirs, tables.front());
+        rows += t.rows;
+    Plan plan;
+    for (const auto& t : tables)
+        plan.own.push_back({t.entity, t.rows});
+    if (rows < ParallelRows || tables.empty())
+        return plan;
+    // The largest table goes to whichever connection is free, in ranges when its identifiers
+    // allow. Identifiers grow with time, so a range holds rows in proportion to its width.
+    const TableSize& largest = tables.front();
+    plan.own.erase(plan.own.begin());
+    const ObjectID width = largest.lastID - largest.firstID + 1;
+    const ObjectID ranges = largest.lastID > 0 ? std::min<ObjectID>(SharedRanges, width) : 1;
+    if (ranges == 1) {
+        plan.shared.push_back({largest.entity, largest.rows});
+        return plan;
     }
-    return {std::move(mine), std::move(theirs)};
+    for (ObjectID k = 0; k < ranges; ++k) {
+        const ObjectID first = largest.firstID + width * k / ranges;
+        const ObjectID last = largest.firstID + width * (k + 1) / ranges - 1;
+        plan.shared.push_back(
+            {largest.entity, largest.rows * (last - first + 1) / width, first, last});
+    }
+    return plan;
 }
 
-std::pair<StoreLoader::Part, StoreLoader::Part> StoreLoader::countAndPartition() {
+StoreLoader::Plan StoreLoader::countAndPlan() {
     std::vector<TableSize> tables;
     for (const auto& e : m_model.entities()) {
         TableSize t{e.get()};
@@ -147,18 +126,12 @@ std::pair<StoreLoader::Part, StoreLoader::Part> StoreLoader::countAndPartition()
             std::tie(t.firstID, t.lastID) = *range;
         tables.push_back(t);
     }
-    return partition(std::move(tables));
+    return plan(std::move(tables));
 }
 
 bool StoreLoader::load(ObjectContext& context) {
-    auto [mine, theirs] = countAndPartition();
-    // The second connection's thread takes the part with the largest table (an account's
-    // orders: records and shared short texts, little else). This thread's heap, which the
-    // program prepares for large accounts (tuneHeapForLargeAccounts), takes the records that
-    // bring texts and lists of their own.
-    if (!theirs.slices.empty())
-        std::swap(mine, theirs);
-    if (!readInParallel(mine, theirs))
+    const Plan plan = countAndPlan();
+    if (!readInParallel(plan))
         return false;
     m_storedReferences.assign(m_model.entities().size(), {});
     for (const auto& e : m_model.entities())
@@ -166,72 +139,77 @@ bool StoreLoader::load(ObjectContext& context) {
             m_storedReferences[e->index].push_back(
                 static_cast<std::size_t>(e->relationshipIndex(r->name)));
     std::vector<ManagedObject*> byID;
-    auto records = adoptAll(context, byID);
-    reserveToMany(records, byID);
+    std::vector<std::uint32_t> members;
+    auto records = adoptAll(context, byID, members);
+    reserveToMany(byID, members);
     link(records, byID);
     return true;
 }
 
-bool StoreLoader::readInParallel(const Part& mine, const Part& theirs) {
-    bool okHere = true, okThere = true;
-    reserve(mine, m_here);
-    reserve(theirs, m_there);
-    if (theirs.slices.empty()) {
-        okHere = readTables(m_db, mine, m_here);
-    } else {
-        std::thread worker([&] {
+bool StoreLoader::readInParallel(const Plan& plan) {
+    // The lists are sized here, by the calling thread, whose heap is prepared for large
+    // accounts, rather than regrown (and first-touched) step by step. A range's rows are an
+    // estimate: room for more costs nothing until it is written.
+    m_rows.reserve(plan.own.size() + plan.shared.size());
+    for (const auto* slices : {&plan.own, &plan.shared})
+        for (const auto& slice : *slices) {
+            LoadedRows& rows = m_rows.emplace_back();
+            rows.slice = &slice;
+            auto expected = static_cast<std::size_t>(slice.rows);
+            if (slice.firstID || slice.lastID)
+                expected += expected / 4 + 1024;
+            rows.records.reserve(expected);
+        }
+    LoadedRows* const shared = m_rows.data() + plan.own.size();
+    std::atomic<std::size_t> nextShared{0};
+    std::atomic<bool> failed{false};
+    const auto readShared = [&](Database& db, SharedTexts& texts) {
+        for (std::size_t i; !failed && (i = nextShared++) < plan.shared.size();)
+            if (!readTable(db, plan.shared[i], shared[i], texts))
+                failed = true;
+    };
+    std::thread worker;
+    std::string secondFailure;
+    if (!plan.shared.empty() && m_rows.size() > 1) {
+        worker = std::thread([&] {
             Database second;
             Error error;
-            if (!second.open(m_path, SQLITE_OPEN_READONLY, &error)) {
-                m_there.failure = error.message();
-                okThere = false;
-                return;
+            if (second.open(m_path, SQLITE_OPEN_READONLY, &error)) {
+                readShared(second, m_textsThere);
+            } else {
+                secondFailure = error.message();
+                failed = true;
             }
-            okThere = readTables(second, theirs, m_there);
         });
-        okHere = readTables(m_db, mine, m_here);
+    }
+    for (std::size_t i = 0; i < plan.own.size() && !failed; ++i)
+        if (!readTable(m_db, plan.own[i], m_rows[i], m_textsHere))
+            failed = true;
+    readShared(m_db, m_textsHere);
+    if (worker.joinable())
         worker.join();
-    }
-    if (!okHere || !okThere) {
-        forgetPendingLinks(m_here);
-        forgetPendingLinks(m_there);
-        m_failure = !okHere ? m_here.failure : m_there.failure;
-        return false;
-    }
-    return true;
-}
-
-// The row counts are known: the lists are sized once rather than regrown (and first-touched)
-// step by step, and by the calling thread, whose heap is prepared for large accounts.
-void StoreLoader::reserve(const Part& part, LoadedRows& out) {
-    std::size_t records = 0;
-    for (const auto& slice : part.slices) {
-        // A range's rows are an estimate: room for more costs nothing until it is written,
-        // while a list regrown would copy (and first-touch) everything again.
-        auto rows = static_cast<std::size_t>(slice.rows);
-        if (slice.firstID || slice.lastID)
-            rows += rows / 4 + 1024;
-        records += rows;
-    }
-    out.records.reserve(records);
+    if (!failed)
+        return true;
+    m_failure = secondFailure;
+    for (const auto& rows : m_rows)
+        if (m_failure.empty() && !rows.failure.empty()) {
+            m_failure = rows.failure;
+            break;
+        }
+    forgetPendingLinks();
+    return false;
 }
 
 // Records that will never be linked must not carry identifiers where records belong.
-void StoreLoader::forgetPendingLinks(LoadedRows& rows) {
-    for (auto& r : rows.records)
-        for (auto& slot : std::span(r->m_relations, r->m_entity->relationships.size()))
-            if (!slot.many)
-                slot.one = nullptr;
+void StoreLoader::forgetPendingLinks() {
+    for (auto& rows : m_rows)
+        for (auto& r : rows.records)
+            for (auto& slot : std::span(r->relations(), r->m_entity->relationships.size()))
+                if (!slot.many)
+                    slot.one = nullptr;
 }
 
-bool StoreLoader::readTables(Database& db, const Part& part, LoadedRows& out) {
-    for (const auto& slice : part.slices)
-        if (!readTable(db, slice, out))
-            return false;
-    return true;
-}
-
-bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
+bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out, SharedTexts& texts) {
     const EntityDescription& e = *slice.entity;
     const auto fks = SqliteStore::storedForeignKeys(e);
     std::string sql = "SELECT id";
@@ -253,7 +231,6 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
     for (const auto* r : fks)
         fkIndex.push_back(static_cast<std::size_t>(e.relationshipIndex(r->name)));
     sqlite3_stmt* s = st.handle();
-    const std::size_t before = out.records.size();
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         auto record = e.factory();
@@ -263,10 +240,10 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
         int col = 1;
         for (std::size_t i = 0; i < e.attributes.size(); ++i, ++col)
             if (sqlite3_column_type(s, col) != SQLITE_NULL)
-                readValue(s, col, e.attributes[i].type, o->m_values[i], out.shortTexts);
+                readValue(s, col, e.attributes[i].type, o->values()[i], texts);
         for (std::size_t f = 0; f < fks.size(); ++f, ++col)
             if (sqlite3_column_type(s, col) != SQLITE_NULL)
-                o->m_relations[fkIndex[f]].one = pendingLink(sqlite3_column_int64(s, col));
+                o->relations()[fkIndex[f]].one = pendingLink(sqlite3_column_int64(s, col));
         out.largestID = std::max(out.largestID, o->m_id);
         out.records.push_back(std::move(record));
     }
@@ -274,33 +251,43 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out) {
         out.failure = db.lastMessage();
         return false;
     }
-    if (out.perEntity.size() <= e.index)
-        out.perEntity.resize(e.index + 1, 0);
-    out.perEntity[e.index] += out.records.size() - before;
     return true;
 }
 
-std::span<std::unique_ptr<ManagedObject>> StoreLoader::adoptAll(ObjectContext& context,
-                                                                std::vector<ManagedObject*>& byID) {
-    m_largestID = std::max(m_here.largestID, m_there.largestID);
-    byID.assign(static_cast<std::size_t>(m_largestID) + 1, nullptr);
-    const std::size_t first = context.m_owned.size();
-    context.m_owned.reserve(first + m_here.records.size() + m_there.records.size());
-    // The lists of live records by entity grow once rather than by doubling.
+std::span<std::unique_ptr<ManagedObject>>
+StoreLoader::adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID,
+                      std::vector<std::uint32_t>& members) {
+    // Each slice's records are kept apart, whichever connection read them, and the ranges of
+    // a table follow each other: every table's records (and each trade's orders) come out in
+    // the order of their identifiers every time.
+    std::size_t total = 0;
     std::vector<std::size_t> perEntity(context.m_live.size(), 0);
-    for (auto* part : {&m_here, &m_there})
-        for (std::size_t i = 0; i < part->perEntity.size() && i < perEntity.size(); ++i)
-            perEntity[i] += part->perEntity[i];
+    for (const auto& rows : m_rows) {
+        total += rows.records.size();
+        m_largestID = std::max(m_largestID, rows.largestID);
+        if (rows.slice->entity->index < perEntity.size())
+            perEntity[rows.slice->entity->index] += rows.records.size();
+    }
+    byID.assign(static_cast<std::size_t>(m_largestID) + 1, nullptr);
+    // The members of each to-many list, counted by the identifiers named, without visiting the
+    // records they name: a dangling reference only makes a list a little larger than needed.
+    members.assign(byID.size(), 0);
+    const std::size_t first = context.m_owned.size();
+    context.m_owned.reserve(first + total);
+    // The lists of live records by entity grow once rather than by doubling.
     for (std::size_t i = 0; i < perEntity.size(); ++i)
         context.m_live[i].reserve(context.m_live[i].size() + perEntity[i]);
-    for (auto* part : {&m_here, &m_there}) {
-        for (auto& r : part->records) {
+    for (auto& rows : m_rows) {
+        for (auto& r : rows.records) {
             if (r->m_id > 0)
                 byID[static_cast<std::size_t>(r->m_id)] = r.get();
+            for (std::size_t index : m_storedReferences[r->m_entity->index])
+                if (const std::size_t id = pendingID(r->relations()[index].one);
+                    id < members.size())
+                    ++members[id];
             context.adopt(std::move(r));
         }
-        part->records.clear();
-        part->records.shrink_to_fit();
+        rows.records = std::vector<std::unique_ptr<ManagedObject>>();
     }
     return std::span(context.m_owned).subspan(first);
 }
@@ -315,20 +302,13 @@ static ManagedObject* linkTarget(const ManagedObject* pending, const EntityDescr
 
 // Sizes every to-many list once before it is filled: a trade's orders and a day's notes would
 // otherwise regrow their lists one record at a time.
-void StoreLoader::reserveToMany(std::span<std::unique_ptr<ManagedObject>> records,
-                                const std::vector<ManagedObject*>& byID) {
-    std::vector<std::uint32_t> members(byID.size(), 0);
-    for (const auto& r : records)
-        for (std::size_t index : m_storedReferences[r->m_entity->index]) {
-            const auto& rel = r->m_entity->relationships[index];
-            if (ManagedObject* to = linkTarget(r->m_relations[index].one, rel.destination, byID))
-                ++members[static_cast<std::size_t>(to->m_id)];
-        }
+void StoreLoader::reserveToMany(const std::vector<ManagedObject*>& byID,
+                                const std::vector<std::uint32_t>& members) {
     for (std::size_t id = 0; id < byID.size(); ++id) {
-        if (!members[id])
+        if (!members[id] || !byID[id])
             continue;
         for (auto& slot :
-             std::span(byID[id]->m_relations, byID[id]->m_entity->relationships.size()))
+             std::span(byID[id]->relations(), byID[id]->m_entity->relationships.size()))
             if (slot.many)
                 slot.many->reserve(members[id]);
     }
@@ -341,14 +321,14 @@ void StoreLoader::link(std::span<std::unique_ptr<ManagedObject>> records,
         ManagedObject* from = r.get();
         for (std::size_t index : m_storedReferences[from->m_entity->index]) {
             const auto& rel = from->m_entity->relationships[index];
-            ManagedObject*& slot = from->m_relations[index].one;
+            ManagedObject*& slot = from->relations()[index].one;
             if (!slot)
                 continue;
             // A dangling reference: the record simply has no owner.
             slot = linkTarget(slot, rel.destination, byID);
             if (!slot)
                 continue;
-            auto& inverse = slot->m_relations[rel.inverseIndex];
+            auto& inverse = slot->relations()[rel.inverseIndex];
             if (inverse.many)
                 inverse.many->push_back(from);
             else

@@ -17,14 +17,18 @@ namespace brivel::store {
 class Database;
 class ObjectContext;
 
-// Reads every record of a store file into a context: the tables split over two connections by
-// their sizes, so that both cores read, then the relationships linked once every record exists.
+// Reads every record of a store file into a context, then links the relationships once every
+// record exists. Large files are read on two connections: the largest table (an account's
+// orders) in ranges of identifiers that whichever connection is free takes next, so that the
+// work follows the speed of each core rather than an estimate made beforehand.
 // Loading is not a change: no hook runs, nothing is marked, nothing is recorded for undo.
 class StoreLoader {
 public:
     // Below this many rows in all, one connection reads everything: opening a second one and
     // starting a thread would cost more than it saves.
     static constexpr std::int64_t ParallelRows = 20000;
+    // The largest table is cut into this many ranges of identifiers.
+    static constexpr int SharedRanges = 16;
 
     // A table as counted before reading: its rows and the range of its identifiers.
     struct TableSize {
@@ -39,18 +43,20 @@ public:
         std::int64_t rows = 0;
         ObjectID firstID = 0, lastID = 0;
     };
-    struct Part {
-        std::vector<Slice> slices;
-        std::int64_t rows = 0;
-        std::int64_t cost = 0;
+    struct Plan {
+        // Read by the calling thread, whose heap the program prepares for large accounts
+        // (tuneHeapForLargeAccounts): the tables whose records bring texts and lists of their
+        // own.
+        std::vector<Slice> own;
+        // The largest table (records and shared short texts, little else), taken by either
+        // connection; empty when one connection reads everything.
+        std::vector<Slice> shared;
     };
+    // Splits the reading work: the largest table by cost shared, in SharedRanges ranges when it
+    // has identifiers to cut by; every other table whole, largest first, on this thread.
+    static Plan plan(std::vector<TableSize> tables);
     // What reading one row of the entity costs, in units of one column.
     static std::int64_t rowCost(const EntityDescription& e);
-    // Splits tables into two parts of about equal cost, largest first. An account of years of
-    // trading has most of its rows in its orders: when the other tables together cannot balance
-    // them, the largest table is cut by identifier range between the two. The second part is
-    // empty when everything should be read on one connection.
-    static std::pair<Part, Part> partition(std::vector<TableSize> tables);
 
     StoreLoader(const ObjectModel& model, Database& db, std::filesystem::path path);
 
@@ -62,40 +68,41 @@ public:
     ObjectID largestID() const { return m_largestID; }
 
 private:
-    // The rows of some tables, read into records not yet in any context.
+    // The rows of one slice, read into records not yet in any context.
     struct LoadedRows {
+        const Slice* slice = nullptr;
         // Until linking, a record's to-one slot for a stored reference holds the identifier
         // the row names (see pendingLink), rather than a list of links the size of the file.
         std::vector<std::unique_ptr<ManagedObject>> records;
-        // Records read, by entity index.
-        std::vector<std::size_t> perEntity;
         ObjectID largestID = 0;
         std::string failure;
-        // Short texts (tickers, descriptions, index names) repeat across hundreds of thousands
-        // of records: one copy of each is shared.
-        std::unordered_map<std::string_view, Value> shortTexts;
     };
+    // Short texts (tickers, descriptions, index names) repeat across hundreds of thousands of
+    // records: one copy of each is shared, per connection.
+    using SharedTexts = std::unordered_map<std::string_view, Value>;
 
-    std::pair<Part, Part> countAndPartition();
-    bool readInParallel(const Part& mine, const Part& theirs);
-    static void reserve(const Part& part, LoadedRows& out);
-    static bool readTables(Database& db, const Part& part, LoadedRows& out);
-    static bool readTable(Database& db, const Slice& slice, LoadedRows& out);
-    static void forgetPendingLinks(LoadedRows& rows);
-    // The records adopted, in the context's list of them.
+    Plan countAndPlan();
+    bool readInParallel(const Plan& plan);
+    static bool readTable(Database& db, const Slice& slice, LoadedRows& out, SharedTexts& texts);
+    void forgetPendingLinks();
+    // The records adopted, in the context's list of them; members counts the references to
+    // each identifier.
     std::span<std::unique_ptr<ManagedObject>> adoptAll(ObjectContext& context,
-                                                       std::vector<ManagedObject*>& byID);
-    void reserveToMany(std::span<std::unique_ptr<ManagedObject>> records,
-                       const std::vector<ManagedObject*>& byID);
+                                                       std::vector<ManagedObject*>& byID,
+                                                       std::vector<std::uint32_t>& members);
+    void reserveToMany(const std::vector<ManagedObject*>& byID,
+                       const std::vector<std::uint32_t>& members);
     void link(std::span<std::unique_ptr<ManagedObject>> records,
               const std::vector<ManagedObject*>& byID);
-    // The to-one relationships each entity stores a reference for, by entity index.
-    std::vector<std::vector<std::size_t>> m_storedReferences;
 
     const ObjectModel& m_model;
     Database& m_db;
     std::filesystem::path m_path;
-    LoadedRows m_here, m_there;
+    // One per slice, own then shared, whichever connection read it.
+    std::vector<LoadedRows> m_rows;
+    SharedTexts m_textsHere, m_textsThere;
+    // The to-one relationships each entity stores a reference for, by entity index.
+    std::vector<std::vector<std::size_t>> m_storedReferences;
     std::string m_failure;
     ObjectID m_largestID = 0;
 };

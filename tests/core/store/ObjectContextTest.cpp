@@ -196,6 +196,28 @@ TEST_F(ObjectContextTest, ObserversHearTheirKeyAndOnlyTheDeclaredDependentKeys) 
     order->removeObserver(&set, priceAndDesc);
     order->setPriceValue(5);
     EXPECT_EQ(set.seen.size(), 2u);
+
+    // One observation is kept in the record, more in a list: every step between the two forms.
+    auto* fresh = insert<Order>();
+    Recorder a, b;
+    const auto tell = [&](double price) {
+        a.seen.clear();
+        b.seen.clear();
+        fresh->setPriceValue(price);
+        return std::to_string(a.seen.size()) + std::to_string(b.seen.size());
+    };
+    fresh->addObserver(&a, "price", store::ObservingNone, nullptr);
+    fresh->removeObserver(&a, "price");
+    EXPECT_EQ(tell(1), "00");
+    fresh->addObserver(&a, "price", store::ObservingNone, nullptr);
+    EXPECT_EQ(tell(2), "10");
+    fresh->addObserver(&b, "price", store::ObservingNone, nullptr);
+    EXPECT_EQ(tell(3), "11");
+    fresh->removeObserver(&a, "price");
+    EXPECT_EQ(tell(4), "01");
+    fresh->removeObserver(&b, "price");
+    EXPECT_EQ(tell(5), "00");
+    EXPECT_EQ(fresh->observationCount(), 0u);
 }
 
 TEST_F(ObjectContextTest, ScalarAccessorsKeepTheirWidthsAndReadAbsentAsZero) {

@@ -14,9 +14,9 @@ using StoreLoaderReferences = AccountFixture;
 namespace {
 
 // "B" for a whole table, "B 1-520000" for a range of its identifiers.
-std::vector<std::string> names(const StoreLoader::Part& part) {
+std::vector<std::string> names(const std::vector<StoreLoader::Slice>& slices) {
     std::vector<std::string> out;
-    for (const auto& slice : part.slices)
+    for (const auto& slice : slices)
         out.push_back(slice.entity->name + (slice.lastID ? " " + std::to_string(slice.firstID) +
                                                                "-" + std::to_string(slice.lastID)
                                                          : ""));
@@ -25,7 +25,7 @@ std::vector<std::string> names(const StoreLoader::Part& part) {
 
 } // namespace
 
-TEST(StoreLoaderPartition, BalancesCostLargestFirstAndStaysOnOneConnectionWhenSmall) {
+TEST(StoreLoaderPlan, SharesTheLargestTableInRangesAndStaysOnOneConnectionWhenSmall) {
     EntityDescription a, b, c, d;
     a.name = "A";
     b.name = "B";
@@ -36,40 +36,50 @@ TEST(StoreLoaderPartition, BalancesCostLargestFirstAndStaysOnOneConnectionWhenSm
     using T = StoreLoader::TableSize;
     struct Case {
         std::vector<T> tables;
-        std::vector<std::string> mine, theirs;
+        std::vector<std::string> own, shared;
     };
     const Case cases[] = {
-        // Orders outweigh everything else together: the upper part of their identifiers goes
-        // with the other tables, so that both connections read as much.
+        // Orders outweigh everything else: their ranges go to whichever connection is free.
         {{{&a, 100000, 1, 100000}, {&b, 400000, 1, 800000}, {&c, 10000, 1, 10000}, {&d, 0}},
-         {"B 1-520000"},
-         {"A", "C", "D", "B 520001-800000"}},
-        // Without identifiers to cut by, the table stays whole.
-        {{{&a, 100000}, {&b, 400000}, {&c, 10000}, {&d, 0}}, {"B"}, {"A", "C", "D"}},
-        // Two large tables land on different connections; nearly balanced is left alone.
-        {{{&a, 30000, 1, 30000}, {&b, 30000, 1, 30000}, {&c, 10, 1, 10}}, {"A", "C"}, {"B"}},
+         {"A", "C", "D"},
+         {}},
+        // Without identifiers to cut by, the table is shared whole.
+        {{{&a, 100000}, {&b, 400000}, {&c, 10000}, {&d, 0}}, {"A", "C", "D"}, {"B"}},
         // A column costs as much as a row: C outweighs the more numerous A.
-        {{{&a, 30000, 1, 30000}, {&c, 16000, 1, 16000}}, {"C"}, {"A"}},
-        // Exactly at the threshold the second connection is used.
-        {{{&a, StoreLoader::ParallelRows - 10}, {&b, 10}}, {"A"}, {"B"}},
-        // One row fewer, or a single table, and it is not.
+        {{{&a, 30000}, {&c, 16000}}, {"A"}, {"C"}},
+        // Exactly at the threshold the second connection is used; one row fewer, it is not.
+        {{{&a, StoreLoader::ParallelRows - 10}, {&b, 10}}, {"B"}, {"A"}},
         {{{&a, StoreLoader::ParallelRows - 11}, {&b, 10}}, {"A", "B"}, {}},
-        {{{&a, 500000, 1, 500000}}, {"A"}, {}},
+        // Fewer identifiers than ranges: one range each.
+        {{{&a, StoreLoader::ParallelRows, 7, 9}}, {}, {"A 7-7", "A 8-8", "A 9-9"}},
         {{}, {}, {}},
     };
     for (const auto& test : cases) {
-        auto [mine, theirs] = StoreLoader::partition(test.tables);
-        EXPECT_EQ(names(mine), test.mine);
-        EXPECT_EQ(names(theirs), test.theirs);
-        std::int64_t total = 0;
-        for (const auto& t : test.tables)
-            total += t.rows;
-        EXPECT_EQ(mine.rows + theirs.rows, total);
+        const auto plan = StoreLoader::plan(test.tables);
+        EXPECT_EQ(names(plan.own), test.own);
+        if (test.tables.size() == 4 && test.tables[0].lastID) {
+            // The ranges cover every identifier once, in order, and the rows between them.
+            ASSERT_EQ(plan.shared.size(), std::size_t(StoreLoader::SharedRanges));
+            store::ObjectID next = 1;
+            std::int64_t rows = 0;
+            for (const auto& slice : plan.shared) {
+                EXPECT_EQ(slice.entity, &b);
+                EXPECT_EQ(slice.firstID, next);
+                EXPECT_GE(slice.lastID, slice.firstID);
+                next = slice.lastID + 1;
+                rows += slice.rows;
+            }
+            EXPECT_EQ(next, 800001);
+            EXPECT_EQ(rows, 400000);
+        } else {
+            EXPECT_EQ(names(plan.shared), test.shared);
+        }
     }
 }
 
-// Orders and their trades are read on different connections from the threshold on: every link
-// between the two halves must be made all the same.
+// Orders and their trades are read on different connections from the threshold on, the
+// orders in ranges: every link between them must be made all the same, and each trade's
+// orders keep the order of their identifiers whichever connection read them.
 class StoreLoaderParallel : public AccountFixture, public ::testing::WithParamInterface<int> {};
 
 TEST_P(StoreLoaderParallel, LinksRecordsReadOnEitherConnection) {
@@ -109,6 +119,13 @@ TEST_P(StoreLoaderParallel, LinksRecordsReadOnEitherConnection) {
         linked += 1;
     }
     EXPECT_EQ(linked, allOrders.size());
+    const auto byID = [](const auto* x, const auto* y) { return x->objectID() < y->objectID(); };
+    EXPECT_TRUE(std::is_sorted(ctx->registeredObjects("Order").begin(),
+                               ctx->registeredObjects("Order").end(), byID));
+    for (auto* t : ctx->registeredObjects("Trade")) {
+        const auto list = static_cast<Trade*>(t)->order();
+        EXPECT_TRUE(std::is_sorted(list.begin(), list.end(), byID)) << t->objectID();
+    }
 }
 
 // Orders and a trade for every three: 19,999 rows, 20,000 (the threshold) and more.
