@@ -30,6 +30,11 @@ AppEnvironment::~AppEnvironment() {
     setSystemLog(nullptr);
 }
 
+void AppEnvironment::put(const fs::path& file, const std::string& text) {
+    fs::create_directories(file.parent_path());
+    writeFile(file, text);
+}
+
 bool AppEnvironment::isAccountDatabase(const fs::path& file) {
     Error error;
     return model::checkAccountStore(file, &error);
@@ -129,10 +134,6 @@ std::string databaseContents(const fs::path& file) {
     sqlite3_close(db);
     return out;
 }
-
-} // namespace
-
-namespace {
 
 std::map<std::string, std::string> filesBelow(const fs::path& folder, bool databaseByRows) {
     std::map<std::string, std::string> files;
