@@ -56,8 +56,7 @@ TEST_F(PreferencesTest, TypedReadsFollowThePropertyListKinds) {
     prefs.setDate(Date(1700000000.5), "when");
 
     EXPECT_EQ(prefs.arrayForKey("array").size(), 2u);
-    EXPECT_TRUE(prefs.arrayForKey("dict").is_array());
-    EXPECT_TRUE(prefs.arrayForKey("dict").empty());
+    EXPECT_EQ(prefs.arrayForKey("dict"), json::array());
     EXPECT_EQ(prefs.dictionaryForKey("dict")["k"], "v");
     EXPECT_TRUE(prefs.boolForKey("number"));
     EXPECT_FALSE(prefs.boolForKey("string"));

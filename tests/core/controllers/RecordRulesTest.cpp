@@ -160,7 +160,7 @@ TEST_F(RecordRulesTest, NewNotesAndOrdersAreStampedNowAndJoinTheSelectedRecord) 
 
 // ---- Deletion --------------------------------------------------------------------------------
 
-TEST_F(RecordRulesTest, DeletingALogOrATradeAsksAndOnlyYesDeletesItWithWhatItHolds) {
+TEST_F(RecordRulesTest, OnlyALogOrATradeAsksBeforeItsDeletionAndYesTakesWhatItHolds) {
     indices = {"DOW"};
     Log* log = newLog();
     Trade* trade = newTrade();
@@ -197,13 +197,12 @@ TEST_F(RecordRulesTest, DeletingALogOrATradeAsksAndOnlyYesDeletesItWithWhatItHol
     }
     EXPECT_TRUE(logAC.arrangedObjects().empty());
     EXPECT_TRUE(tradeAC.arrangedObjects().empty());
-}
 
-TEST_F(RecordRulesTest, NotesOrdersAndBarriersGoWithoutAskingAndNoSelectionAsksNothing) {
-    indices = {"DOW"};
-    Log* log = newLog();
+    // Notes, orders and barriers go without asking, and nothing selected asks nothing.
+    prompter = ScriptedPrompter();
+    log = newLog();
     newTrade();
-    newOrder(true, 100, 10.0);
+    order = newOrder(true, 100, 10.0);
     ASSERT_EQ(notesAC.arrangedObjects().size(), 1u);
     notesAC.setSelectionIndexes({0});
     notesAC.remove();
@@ -213,7 +212,7 @@ TEST_F(RecordRulesTest, NotesOrdersAndBarriersGoWithoutAskingAndNoSelectionAsksN
     orderAC.remove();
     EXPECT_TRUE(log->note().empty());
     EXPECT_TRUE(log->priceBarrier().empty());
-    EXPECT_TRUE(context->registeredObjects("Order").empty());
+    EXPECT_TRUE(order->isDeleted());
 
     logAC.setSelectionIndexes({});
     tradeAC.setSelectionIndexes({});
@@ -223,7 +222,7 @@ TEST_F(RecordRulesTest, NotesOrdersAndBarriersGoWithoutAskingAndNoSelectionAsksN
 }
 
 TEST_F(RecordRulesTest, RemovingAnOrderReevaluatesItsTradeAfterTheDeferral) {
-    // What the re-evaluation makes of the orders is TradeClosingTest's; here only that it runs.
+    // What the re-evaluation makes of the orders is TradeTest's; here only that it runs.
     Trade* t = newTrade();
     newOrder(true, 100, 10.0);
     Order* sell = newOrder(false, 100, 12.0);
