@@ -209,18 +209,7 @@ TEST_F(AccountBackupTest, RestoringABackupOfAIntoBPutsAsFilesInBsFolder) {
     expectNoLeftovers();
 }
 
-TEST_F(AccountBackupTest, ACorruptArchiveOrAMissingUnzipLeavesTheAccountUntouched) {
-    makeAccountB();
-    writeFile(scratch() / "corrupt.zip", std::string(4096, '\x5a'));
-    expectRestoreFailedAndBUntouched(scratch() / "corrupt.zip", "Unzip task failed with 9.");
-
-    ASSERT_TRUE(backup.backup("B2B2", scratch() / "good.zip").succeeded);
-    AccountBackup broken(runner, "/nonexistent/zip", "/nonexistent/unzip");
-    AccountCommands brokenCommands(prompter, broken);
-    expectRestoreFailedAndBUntouched(scratch() / "good.zip", "", &brokenCommands);
-}
-
-TEST_F(AccountBackupTest, ArchivesThatAreNotAnAccountsBackupLeaveTheAccountUntouched) {
+TEST_F(AccountBackupTest, ArchivesThatAreUnreadableOrNotAnAccountsBackupLeaveTheAccountUntouched) {
     makeAccountB();
     makeAccount("A1A1");
     const std::string db = readFile(support() / "A1A1" / "database.brdb");
@@ -263,6 +252,14 @@ TEST_F(AccountBackupTest, ArchivesThatAreNotAnAccountsBackupLeaveTheAccountUntou
     EXPECT_FALSE(fs::exists(support() / "escaped.png"));
     EXPECT_FALSE(fs::exists(dataHome() / "escaped.png"));
     expectRestoreFailedAndBUntouched(scratch() / "missing.zip");
+
+    // Not a zip archive at all, or no unzip tool to read a sound one.
+    writeFile(scratch() / "corrupt.zip", std::string(4096, '\x5a'));
+    expectRestoreFailedAndBUntouched(scratch() / "corrupt.zip", "Unzip task failed with 9.");
+    ASSERT_TRUE(backup.backup("B2B2", scratch() / "good.zip").succeeded);
+    AccountBackup broken(runner, "/nonexistent/zip", "/nonexistent/unzip");
+    AccountCommands brokenCommands(prompter, broken);
+    expectRestoreFailedAndBUntouched(scratch() / "good.zip", "", &brokenCommands);
 }
 
 TEST_F(AccountBackupTest, TheLongPartRunsOnAWorkerAndRestoresIntoAMissingFolder) {
