@@ -173,6 +173,16 @@ TEST_F(AccountBackupTest, RestoringABackupOfAIntoBPutsAsFilesInBsFolder) {
     const auto aFiles = accountSnapshot(support() / "A1A1");
     const auto snapshotBeforeRestore = snapshot(support() / "A1A1");
 
+    // No to the question does nothing at all: nothing unpacked, nothing closed.
+    const auto bBefore = snapshot(support() / "B2B2");
+    prompter.queueAnswer(false);
+    EXPECT_FALSE(commands.restoreAccount("B2B2", archive).has_value());
+    EXPECT_EQ(snapshot(support() / "B2B2"), bBefore);
+    EXPECT_EQ(runner.calls.size(), 1u); // only the backup ran
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(prompter.asked().size(), 1u);
+
+    prompter = ScriptedPrompter();
     prompter.queueAnswer(true);
     auto outcome = commands.restoreAccount("B2B2", archive);
     ASSERT_TRUE(outcome.has_value());
@@ -199,48 +209,7 @@ TEST_F(AccountBackupTest, RestoringABackupOfAIntoBPutsAsFilesInBsFolder) {
     expectNoLeftovers();
 }
 
-TEST_F(AccountBackupTest, RestoringIntoAnAccountWhoseFolderIsGoneMakesIt) {
-    makeAccount("A1A1", twoCharts);
-    ASSERT_TRUE(backup.backup("A1A1", scratch() / "A.zip").succeeded);
-    {
-        StagedRestore dropped = backup.stageRestore("D4D4", scratch() / "A.zip");
-        ASSERT_TRUE(dropped.ok()) << dropped.failure();
-        EXPECT_TRUE(fs::is_directory(dropped.stagingFolder()));
-    } // a staged restore never committed leaves nothing behind
-    expectNoLeftovers();
-    StagedRestore staged = backup.stageRestore("D4D4", scratch() / "A.zip");
-    ASSERT_TRUE(staged.ok()) << staged.failure();
-    EXPECT_FALSE(fs::exists(support() / "D4D4")); // staging touches nothing
-    EXPECT_TRUE(backup.commitRestore(staged).succeeded);
-    EXPECT_EQ(accountSnapshot(support() / "D4D4"), accountSnapshot(support() / "A1A1"));
-    expectNoLeftovers();
-}
-
-TEST_F(AccountBackupTest, NoToTheRestoreQuestionDoesNothing) {
-    makeAccount("A1A1");
-    makeAccountB();
-    ASSERT_TRUE(backup.backup("A1A1", scratch() / "A.zip").succeeded);
-    const auto before = snapshot(support() / "B2B2");
-    prompter.queueAnswer(false);
-    EXPECT_FALSE(commands.restoreAccount("B2B2", scratch() / "A.zip").has_value());
-    EXPECT_EQ(snapshot(support() / "B2B2"), before);
-    EXPECT_EQ(prompter.asked().size(), 1u);
-    EXPECT_EQ(runner.calls.size(), 1u); // only the backup ran
-    EXPECT_TRUE(events.empty());
-}
-
-TEST_F(AccountBackupTest, ACorruptArchiveOrAMissingUnzipLeavesTheAccountUntouched) {
-    makeAccountB();
-    writeFile(scratch() / "corrupt.zip", std::string(4096, '\x5a'));
-    expectRestoreFailedAndBUntouched(scratch() / "corrupt.zip", "Unzip task failed with 9.");
-
-    ASSERT_TRUE(backup.backup("B2B2", scratch() / "good.zip").succeeded);
-    AccountBackup broken(runner, "/nonexistent/zip", "/nonexistent/unzip");
-    AccountCommands brokenCommands(prompter, broken);
-    expectRestoreFailedAndBUntouched(scratch() / "good.zip", "", &brokenCommands);
-}
-
-TEST_F(AccountBackupTest, ArchivesThatAreNotAnAccountsBackupLeaveTheAccountUntouched) {
+TEST_F(AccountBackupTest, ArchivesThatAreUnreadableOrNotAnAccountsBackupLeaveTheAccountUntouched) {
     makeAccountB();
     makeAccount("A1A1");
     const std::string db = readFile(support() / "A1A1" / "database.brdb");
@@ -283,9 +252,17 @@ TEST_F(AccountBackupTest, ArchivesThatAreNotAnAccountsBackupLeaveTheAccountUntou
     EXPECT_FALSE(fs::exists(support() / "escaped.png"));
     EXPECT_FALSE(fs::exists(dataHome() / "escaped.png"));
     expectRestoreFailedAndBUntouched(scratch() / "missing.zip");
+
+    // Not a zip archive at all, or no unzip tool to read a sound one.
+    writeFile(scratch() / "corrupt.zip", std::string(4096, '\x5a'));
+    expectRestoreFailedAndBUntouched(scratch() / "corrupt.zip", "Unzip task failed with 9.");
+    ASSERT_TRUE(backup.backup("B2B2", scratch() / "good.zip").succeeded);
+    AccountBackup broken(runner, "/nonexistent/zip", "/nonexistent/unzip");
+    AccountCommands brokenCommands(prompter, broken);
+    expectRestoreFailedAndBUntouched(scratch() / "good.zip", "", &brokenCommands);
 }
 
-TEST_F(AccountBackupTest, TheLongPartRunsOnAWorkerAndReportsThere) {
+TEST_F(AccountBackupTest, TheLongPartRunsOnAWorkerAndRestoresIntoAMissingFolder) {
     makeAccount("A1A1", twoCharts);
     std::thread::id worker;
     ArchiveOutcome outcome;
@@ -299,16 +276,24 @@ TEST_F(AccountBackupTest, TheLongPartRunsOnAWorkerAndReportsThere) {
     EXPECT_TRUE(outcome.succeeded);
     EXPECT_NE(worker, std::this_thread::get_id());
 
-    makeAccountB();
+    // Restored into an account whose folder is gone: the commit makes it.
+    {
+        StagedRestore dropped = backup.stageRestore("D4D4", scratch() / "async.zip");
+        ASSERT_TRUE(dropped.ok()) << dropped.failure();
+        EXPECT_TRUE(fs::is_directory(dropped.stagingFolder()));
+    } // a staged restore never committed leaves nothing behind
+    expectNoLeftovers();
     StagedRestore staged;
     {
         std::jthread job = backup.startStagingRestore(
-            "B2B2", scratch() / "async.zip", [&](StagedRestore s) { staged = std::move(s); });
+            "D4D4", scratch() / "async.zip", [&](StagedRestore s) { staged = std::move(s); });
     }
-    ASSERT_TRUE(staged.ok());
+    ASSERT_TRUE(staged.ok()) << staged.failure();
+    EXPECT_FALSE(fs::exists(support() / "D4D4")); // staging touches nothing
     EXPECT_TRUE(commands.finishRestore(std::move(staged)).succeeded);
-    EXPECT_EQ(accountSnapshot(support() / "B2B2"), accountSnapshot(support() / "A1A1"));
-    EXPECT_THAT(events, ElementsAre("close B2B2", "open B2B2"));
+    EXPECT_EQ(accountSnapshot(support() / "D4D4"), accountSnapshot(support() / "A1A1"));
+    EXPECT_THAT(events, ElementsAre("close D4D4", "open D4D4"));
+    expectNoLeftovers();
 }
 
 // An account database made by this program, then changed behind its back with SQL: the way a

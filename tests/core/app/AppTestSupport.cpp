@@ -1,11 +1,10 @@
 #include "AppTestSupport.h"
 
 #include "core/model/AccountStore.h"
+#include "support/CliRun.h"
 
 #include <algorithm>
-#include <array>
 #include <csignal>
-#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <sqlite3.h>
@@ -28,6 +27,11 @@ AppEnvironment::AppEnvironment()
 
 AppEnvironment::~AppEnvironment() {
     setSystemLog(nullptr);
+}
+
+void AppEnvironment::put(const fs::path& file, const std::string& text) {
+    fs::create_directories(file.parent_path());
+    writeFile(file, text);
 }
 
 bool AppEnvironment::isAccountDatabase(const fs::path& file) {
@@ -130,10 +134,6 @@ std::string databaseContents(const fs::path& file) {
     return out;
 }
 
-} // namespace
-
-namespace {
-
 std::map<std::string, std::string> filesBelow(const fs::path& folder, bool databaseByRows) {
     std::map<std::string, std::string> files;
     std::error_code ec;
@@ -161,17 +161,10 @@ std::map<std::string, std::string> accountSnapshot(const fs::path& folder) {
 }
 
 std::vector<std::string> zipEntryNames(const fs::path& archive) {
-    std::string command = "/usr/bin/unzip -Z1 '" + archive.string() + "' 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        throw std::runtime_error("cannot run unzip -Z1");
-    std::string out;
-    std::array<char, 4096> buf{};
-    while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe))
-        out.append(buf.data(), n);
-    ::pclose(pipe);
+    TempDir scratch; // where the run's output is caught
+    std::istringstream lines(
+        runProgram("/usr/bin/unzip", {"-Z1", archive.string()}, scratch.path()).out);
     std::vector<std::string> names;
-    std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);)
         if (!line.empty())
             names.push_back(line);

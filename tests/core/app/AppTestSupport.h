@@ -30,6 +30,8 @@ protected:
     }
     std::filesystem::path scratch() const { return m_temp.path() / "scratch"; }
 
+    // A file with its folders, as a user or an older release left it.
+    static void put(const std::filesystem::path& file, const std::string& text);
     // Whether the file is an account database this program can open.
     static bool isAccountDatabase(const std::filesystem::path& file);
     // An account folder with an empty account database (and optional extra files).

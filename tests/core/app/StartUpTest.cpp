@@ -23,11 +23,6 @@ namespace {
 class StartUpTest : public brivel::test::AppEnvironment {
 protected:
     fs::path db(const std::string& code) const { return support() / code / "database.brdb"; }
-    // A file with its folders, as a user or an older release left it.
-    static void put(const fs::path& file, const std::string& text) {
-        fs::create_directories(file.parent_path());
-        writeFile(file, text);
-    }
 };
 
 TEST_F(StartUpTest, AFirstStartMakesTheSupportFolderAndTheDefaultAccountAndOpensIt) {
@@ -43,20 +38,9 @@ TEST_F(StartUpTest, AFirstStartMakesTheSupportFolderAndTheDefaultAccountAndOpens
     EXPECT_FALSE(fs::exists(prefsFile()));
 }
 
-TEST_F(StartUpTest, TheOlderFolderIsMovedIntoPlaceWithItsAccounts) {
+TEST_F(StartUpTest, TheOlderFolderIsMovedIntoPlaceOnlyWhenTheSupportFolderIsMissing) {
     put(older() / "C3D4" / "database.brdb", "older account");
     put(older() / "B0W1" / "database.brdb", "older default");
-
-    Preferences prefs(prefsFile());
-    StartUp::prepare(prefs);
-    EXPECT_FALSE(fs::exists(older()));
-    EXPECT_EQ(readFile(db("C3D4")), "older account");
-    // Step 4 finds "B0W1" in the moved folder and leaves its database alone.
-    EXPECT_EQ(readFile(db("B0W1")), "older default");
-}
-
-TEST_F(StartUpTest, WithBothFoldersTheOlderOneStaysUntouched) {
-    put(older() / "C3D4" / "database.brdb", "older account");
     fs::create_directories(support()); // even an empty support folder is never replaced
 
     Preferences prefs(prefsFile());
@@ -64,6 +48,13 @@ TEST_F(StartUpTest, WithBothFoldersTheOlderOneStaysUntouched) {
     EXPECT_EQ(readFile(older() / "C3D4" / "database.brdb"), "older account");
     EXPECT_FALSE(fs::exists(support() / "C3D4"));
     EXPECT_TRUE(isAccountDatabase(db("B0W1")));
+
+    fs::remove_all(support());
+    StartUp::prepare(prefs);
+    EXPECT_FALSE(fs::exists(older()));
+    EXPECT_EQ(readFile(db("C3D4")), "older account");
+    // The default folder is found in the moved folder, its database left alone.
+    EXPECT_EQ(readFile(db("B0W1")), "older default");
 }
 
 TEST_F(StartUpTest, TheDefaultDatabaseIsMadeWhenMissingAndNeverReplaced) {
@@ -86,6 +77,7 @@ TEST_F(StartUpTest, TheDefaultDatabaseIsMadeWhenMissingAndNeverReplaced) {
 }
 
 TEST_F(StartUpTest, OnlyRecordsMarkedOpenOpenInListOrderAndEachOnce) {
+    // The default account's record is not listed: its folder is made all the same, never opened.
     Preferences prefs(prefsFile());
     prefs.setObject(json::parse(R"([
         {"name": "No flag", "directory": "A1A1"},
@@ -98,26 +90,7 @@ TEST_F(StartUpTest, OnlyRecordsMarkedOpenOpenInListOrderAndEachOnce) {
                     "arrayOfAccounts");
     StartUp::Result result = StartUp::run(prefs);
     EXPECT_THAT(result.accountsToOpen, ElementsAre(db("C2C2"), db("E4E4")));
-}
-
-TEST_F(StartUpTest, TheDefaultAccountsRecordDeletedMeansItsFolderComesBackButNeverOpens) {
-    Preferences prefs(prefsFile());
-    prefs.setObject(json::parse(R"([{"name": "Other", "directory": "C2C2"}])"), "arrayOfAccounts");
-    ASSERT_TRUE(prefs.synchronize());
-
-    Preferences next(prefsFile());
-    StartUp::Result result = StartUp::run(next);
     EXPECT_TRUE(isAccountDatabase(db("B0W1")));
-    EXPECT_TRUE(result.accountsToOpen.empty());
-}
-
-TEST_F(StartUpTest, ACorruptPreferencesFileStillStartsWithTheFactoryAccounts) {
-    put(prefsFile(), "\x01\x02 not json");
-    Preferences prefs(prefsFile());
-    StartUp::Result result = StartUp::run(prefs);
-    EXPECT_THAT(result.accountsToOpen, ElementsAre(db("B0W1")));
-    EXPECT_TRUE(prefs.setAsideCopy().has_value());
-    EXPECT_EQ(m_log.lines().size(), 1u);
 }
 
 TEST_F(StartUpTest, WhatCrashedRunsLeftBehindGoesAndWhatLivingOnesUseStays) {

@@ -43,24 +43,17 @@ TEST_F(TradeClosingHintTest, OnlyTheActiveWindowOfTwoAccountsShowsIt) {
     EXPECT_FALSE(otherAccount.showIfDue(true));
 }
 
-TEST_F(TradeClosingHintTest, IgnoredNeverShowsAndLeavesTheMomentAlone) {
+TEST_F(TradeClosingHintTest, IgnoredNeverShowsAndTheChoiceAndTheMomentAreOnDiskAtOnce) {
+    prefs.setAutosynchronize(false);
     hint.setIgnored(true);
+    EXPECT_TRUE(Preferences(prefsFile()).boolForKey(app::prefkeys::CloseTradeHintIgnore));
     clock.advance(10'000);
     EXPECT_FALSE(hint.showIfDue(true));
     EXPECT_FALSE(prefs.hasUserValue(app::prefkeys::CloseTradeHintShown));
     hint.setIgnored(false);
-    EXPECT_TRUE(hint.showIfDue(true));
-}
-
-TEST_F(TradeClosingHintTest, TheMomentAndTheChoiceAreOnDiskAtOnce) {
-    prefs.setAutosynchronize(false);
     ASSERT_TRUE(hint.showIfDue(true));
-    Preferences reread(prefsFile());
-    EXPECT_DOUBLE_EQ(reread.doubleForKey(app::prefkeys::CloseTradeHintShown),
+    EXPECT_DOUBLE_EQ(Preferences(prefsFile()).doubleForKey(app::prefkeys::CloseTradeHintShown),
                      clock.now().secondsSince1970);
-    hint.setIgnored(true);
-    Preferences again(prefsFile());
-    EXPECT_TRUE(again.boolForKey(app::prefkeys::CloseTradeHintIgnore));
 }
 
 TEST_F(TradeClosingHintTest, AMomentInTheFutureDoesNotHideTheHintUntilTheClockCatchesUp) {

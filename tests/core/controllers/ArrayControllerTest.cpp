@@ -135,12 +135,3 @@ TEST_F(ArrayControllerTest, RelationshipContentFollowsTheMasterSelection) {
     EXPECT_EQ(t1->order(), std::vector<Order*>{o1});
     EXPECT_TRUE(m.consistent());
 }
-
-TEST_F(ArrayControllerTest, SingleSelectionKeepsOneRow) {
-    ArrayController logs(std::make_unique<EntityContentSource>(*ctx, "Log"));
-    logs.setAllowsMultipleSelection(false);
-    logs.add();
-    logs.add();
-    logs.setSelectionIndexes({0, 1});
-    EXPECT_EQ(logs.selectionIndexes().size(), 1u);
-}

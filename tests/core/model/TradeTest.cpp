@@ -14,20 +14,20 @@ namespace {
 using model::Order;
 using model::Trade;
 
-// ---- Closing and profit ----------------------------------------------------------------------
+class TradeTest : public BookkeepingTest {};
 
-class TradeClosingTest : public BookkeepingTest {};
+// ---- Closing and profit ----------------------------------------------------------------------
 
 // What a trade's re-evaluation makes of its orders.
 struct ClosingCase {
     const char* what;
     bool closed;
     double profit;
-    bool hint; // "ShowTradeClosingHint" posted
+    bool hint; // "ShowTradeClosingHint" posted, once per re-evaluation
     std::vector<OrderValues> orders;
 };
 
-TEST_F(TradeClosingTest, EachPositionMustBalanceByItsExactDescription) {
+TEST_F(TradeTest, EachPositionMustBalanceByItsExactDescription) {
     constexpr auto max = std::numeric_limits<std::int32_t>::max();
     const std::optional<std::string> none;
     const OrderValues buyA(true, 100, 10.0, "A"), hugeBuy(true, 1 << 30, 1.0, "A");
@@ -60,34 +60,24 @@ TEST_F(TradeClosingTest, EachPositionMustBalanceByItsExactDescription) {
     for (const ClosingCase& c : cases) {
         SCOPED_TRACE(c.what);
         Trade* t = newTrade();
-        // Stale values from before: the re-evaluation must replace them.
+        for (const OrderValues& o : c.orders)
+            addOrder(t, o);
+        settle();
+        // Stale values from before: one re-evaluation must replace them, posting the hint once.
         t->setIsClosedValue(true);
         t->setProfitValue(7.0);
         t->setDate(Date(7.0));
-        for (const OrderValues& o : c.orders)
-            addOrder(t, o);
+        hints.senders.clear();
         t->orderDidChange();
         settle();
         EXPECT_EQ(t->isClosed(), std::optional<bool>(c.closed));
         EXPECT_EQ(t->profit().has_value(), true);
         EXPECT_DOUBLE_EQ(t->profitValue(), c.profit);
-        EXPECT_EQ(hints.countFor(t) > 0, c.hint);
+        EXPECT_EQ(hints.countFor(t), c.hint ? 1u : 0u);
         EXPECT_FALSE(t->buyToOpen().has_value()) << "the opening side plays no part";
         // The earliest order's date; a trade left without orders loses its date.
         EXPECT_EQ(t->date(), c.orders.empty() ? std::nullopt : std::optional<Date>(Date(1000.0)));
     }
-}
-
-TEST_F(TradeClosingTest, AnUnbalancedTotalPostsOneHintPerReevaluationFromTheTrade) {
-    Trade* t = newTrade();
-    addOrder(t, {true, 100, 10.0, "A"});
-    addOrder(t, {false, 100, 12.0, "a"});
-    settle();
-    hints.senders.clear();
-    t->orderDidChange();
-    settle();
-    ASSERT_EQ(hints.senders.size(), 1u);
-    EXPECT_EQ(hints.senders.front(), static_cast<const void*>(t));
 }
 
 // ---- Deferral and observation ----------------------------------------------------------------
@@ -163,9 +153,7 @@ TEST_F(TradeDeferralTest, TradeFollowsOrdersThatJoinAndStopsFollowingThoseThatLe
 
 // ---- Description list and date ---------------------------------------------------------------
 
-class TradeDescListTest : public BookkeepingTest {};
-
-TEST_F(TradeDescListTest, OneEntryPerDistinctDescriptionIncludingZeroShareOrders) {
+TEST_F(TradeTest, OneEntryPerDistinctDescriptionIncludingZeroShareOrders) {
     Trade* t = newTrade();
     addOrder(t, {true, 100, 10.0, "X"});
     addOrder(t, {false, 0, 12.0, "X"});
@@ -177,21 +165,14 @@ TEST_F(TradeDescListTest, OneEntryPerDistinctDescriptionIncludingZeroShareOrders
         EXPECT_EQ(b.numOutstandingShares(), 0);
 }
 
-TEST_F(TradeDescListTest, DateIsTheEarliestOrderDateAndOnlyFollowsTheFiveKeys) {
+TEST_F(TradeTest, DateIsTheEarliestDatedOrdersDate) {
     Trade* t = newTrade();
-    Order* first = addOrder(t, {true, 100, 10.0, "A"}, Date(5000.0));
+    addOrder(t, {true, 100, 10.0, "A"}, Date(5000.0));
     addOrder(t, {false, 100, 12.0, "A"}, Date(7000.0));
     Order* undated = addOrder(t, {false, 0, 0.0, "A"});
     undated->setDate(std::nullopt);
     settle();
     EXPECT_EQ(t->date(), std::optional<Date>(Date(5000.0))) << "an undated order takes no part";
-
-    first->setDate(Date(100.0));
-    settle();
-    EXPECT_EQ(t->date(), std::optional<Date>(Date(5000.0))) << "a date change alone waits";
-    first->setCommissionValue(2.0);
-    settle();
-    EXPECT_EQ(t->date(), std::optional<Date>(Date(100.0)));
 }
 
 // ---- Undo ------------------------------------------------------------------------------------
@@ -201,34 +182,7 @@ protected:
     store::UndoManager& undo() { return context->undoManager(); }
 };
 
-TEST_F(TradeUndoTest, UndoingAnOrderEditLeavesTheTradeMatchingItsOrders) {
-    Trade* t = newTrade();
-    addOrder(t, {true, 100, 10.0, "A"});
-    Order* sell = addOrder(t, {false, 100, 12.0, "A"});
-    undo().endEventGroup();
-    settle();
-    ASSERT_TRUE(t->isClosedValue());
-    const auto steps = undo().undoStepCount();
-
-    sell->setNumSharesValue(60);
-    undo().endEventGroup();
-    settle();
-    EXPECT_FALSE(t->isClosedValue());
-    EXPECT_EQ(undo().undoStepCount(), steps + 1);
-
-    undo().undo();
-    EXPECT_EQ(sell->numSharesValue(), 100);
-    settle();
-    EXPECT_TRUE(t->isClosedValue());
-    EXPECT_DOUBLE_EQ(t->profitValue(), 200.0);
-
-    undo().redo();
-    settle();
-    EXPECT_FALSE(t->isClosedValue());
-    EXPECT_EQ(t->profitValue(), 0.0);
-}
-
-TEST_F(TradeUndoTest, UndoingAnOrderRemovalReevaluatesWithTheOrderBack) {
+TEST_F(TradeUndoTest, UndoingAnOrderRemovalOrEditLeavesTheTradeMatchingItsOrders) {
     Trade* t = newTrade();
     addOrder(t, {true, 100, 10.0, "A"}, Date(3000.0));
     Order* sell = addOrder(t, {false, 100, 12.0, "A"}, Date(2000.0));
@@ -250,26 +204,30 @@ TEST_F(TradeUndoTest, UndoingAnOrderRemovalReevaluatesWithTheOrderBack) {
     EXPECT_TRUE(t->isClosedValue());
     EXPECT_DOUBLE_EQ(t->profitValue(), 200.0);
     EXPECT_EQ(t->date(), std::optional<Date>(Date(2000.0)));
-    // The order that came back is followed again.
-    sell->setNumSharesValue(1);
+
+    // The order that came back is followed again, and an edit of it undoes and redoes.
+    const auto steps = undo().undoStepCount();
+    sell->setNumSharesValue(60);
+    undo().endEventGroup();
     settle();
     EXPECT_FALSE(t->isClosedValue());
+    EXPECT_EQ(undo().undoStepCount(), steps + 1);
+
+    undo().undo();
+    EXPECT_EQ(sell->numSharesValue(), 100);
+    settle();
+    EXPECT_TRUE(t->isClosedValue());
+    EXPECT_DOUBLE_EQ(t->profitValue(), 200.0);
+
+    undo().redo();
+    settle();
+    EXPECT_FALSE(t->isClosedValue());
+    EXPECT_EQ(t->profitValue(), 0.0);
 }
 
 // ---- Lifetime of a scheduled re-evaluation ---------------------------------------------------
 
-class TradeLifetimeTest : public BookkeepingTest {
-protected:
-    // A trade whose re-evaluation would post the hint, with its re-evaluations pending.
-    Trade* pendingHintTrade() {
-        Trade* t = newTrade();
-        addOrder(t, {true, 100, 10.0, "A"});
-        addOrder(t, {false, 100, 12.0, "a"});
-        return t;
-    }
-};
-
-TEST_F(TradeLifetimeTest, ReevaluationDueAfterItsTradeIsGoneDoesNothing) {
+TEST_F(TradeTest, ReevaluationDueAfterItsTradeIsGoneDoesNothing) {
     ManualScheduler mainLoop; // outlives the context, as the application's does
     const std::pair<const char*, std::function<void(Trade*)>> cases[] = {
         {"trade deleted", [&](Trade* t) { context->deleteObject(t); }},
@@ -279,7 +237,10 @@ TEST_F(TradeLifetimeTest, ReevaluationDueAfterItsTradeIsGoneDoesNothing) {
     for (const auto& [what, end] : cases) {
         SCOPED_TRACE(what);
         context->setScheduler(&mainLoop);
-        Trade* t = pendingHintTrade();
+        // A trade whose re-evaluation would post the hint, with its re-evaluations pending.
+        Trade* t = newTrade();
+        addOrder(t, {true, 100, 10.0, "A"});
+        addOrder(t, {false, 100, 12.0, "a"});
         end(t);
         EXPECT_GT(mainLoop.runUntilIdle(), 0u);
         EXPECT_TRUE(hints.senders.empty());
@@ -316,31 +277,19 @@ TEST_F(TradeFileTest, LoadedTradeFollowsItsLoadedOrdersOncePerChange) {
     EXPECT_EQ(descsOf(*t), std::vector<std::optional<std::string>>{"A"});
 
     Order* sell = t->order()[0]->isBuyValue() ? t->order()[1] : t->order()[0];
-    // The five order keys the trade follows, and only those, re-evaluate it.
+    // Loaded orders are followed through the same key set as added ones (checked key by key in
+    // TradeDeferralTest): one observation each, date and reason not among the keys.
     EXPECT_EQ(sell->observationCount(), 1u) << "one entry for the five keys";
     sell->setDate(Date(11.0));
     sell->setReason(std::string("not followed"));
     EXPECT_EQ(ctx->manualScheduler().pendingCount(), 0u);
-    for (const char* key : {"price", "desc", "isBuy", "commission"}) {
-        SCOPED_TRACE(key);
-        const store::Value before = sell->valueForKey(key);
-        sell->setValueForKey(key == std::string("desc")    ? store::Value::string("B")
-                             : key == std::string("isBuy") ? store::Value::boolean(true)
-                                                           : store::Value::real(7),
-                             key);
-        EXPECT_EQ(ctx->manualScheduler().pendingCount(), 2u);
-        sell->setValueForKey(before, key);
-        ctx->manualScheduler().runUntilIdle();
-    }
     sell->setNumSharesValue(50);
     EXPECT_EQ(ctx->manualScheduler().pendingCount(), 2u);
     ctx->manualScheduler().runUntilIdle();
     EXPECT_FALSE(t->isClosedValue());
 }
 
-class TradeLoadingTest : public BookkeepingTest {};
-
-TEST_F(TradeLoadingTest, OrderWakingBeforeItsTradeWorksAsWell) {
+TEST_F(TradeTest, OrderWakingBeforeItsTradeWorksAsWell) {
     Trade* t = newTrade();
     Order* o = addOrder(t, {true, 100, 10.0, "A"});
     settle();
@@ -374,7 +323,7 @@ TEST_F(TradeFileTest, LoadedTradeWithoutOrdersKeepsItsDateThroughTheNextSave) {
     EXPECT_THAT(dates, ::testing::UnorderedElementsAre(Date(42.0), Date(50.0)));
 }
 
-TEST_F(TradeClosingTest, OnlyATransitionToClosedIsAnnounced) {
+TEST_F(TradeTest, OnlyATransitionToClosedIsAnnounced) {
     std::vector<const void*> closed;
     auto token =
         center.addObserver(model::TradeDidClose, nullptr,
