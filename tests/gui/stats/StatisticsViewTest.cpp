@@ -62,7 +62,6 @@ private slots:
         QCOMPARE(figure(view, "profitFactor"), "1.73");
         QCOMPARE(figure(view, "breakEven"), "1");
         QVERIFY(figure(view, "maxDrawdown").startsWith("$110.00 ("));
-        QCOMPARE(figure(view, "openTrades"), "0");
         auto* tip = view.findChild<QLabel*>("figure_profitFactor");
         QVERIFY(tip->toolTip().contains("gross loss"));
         // The breakdown by strategy, sorted by its own order.
