@@ -86,7 +86,6 @@ TEST_F(StatsCommandsTest, FiltersRangeEndsAndBreakdowns) {
         {{"--strategy", "Pullback"}, 1, -110},  // by name
         {{"--strategy", "0"}, 1, 190},          // by position
         {{"--ticker", "a*"}, 1, 190},           // the reports' pattern
-        {{"--from", "2024-04-01"}, 0, 0},
     };
     for (const auto& c : cases) {
         const json s = stats(c.args);

@@ -2,7 +2,6 @@
 
 #include "core/report/HtmlRenderer.h"
 #include "core/report/PlainTextRenderer.h"
-#include "core/report/ReportFormatter.h"
 
 namespace brivel::report::test {
 namespace {
@@ -24,25 +23,12 @@ StyledText sample() {
     return text;
 }
 
-TEST(StyledTextTest, RunsKeepTheirTextStyleAndOrder) {
+TEST(PlainTextRendererTest, TextInOrderWithImagesByPath) {
     StyledText text = sample();
     text.append("", TextStyle::Note); // nothing to show, no run
-    ASSERT_EQ(text.runs().size(), 4u);
-    EXPECT_EQ(text.string(), "AAPL\nNet Profit: $-12.50\n\n");
-    EXPECT_EQ(text.textOf(text.runs()[1]), "Net Profit: $-12.50\n");
-    EXPECT_EQ(text.runs()[1].style, TextStyle::LossProfit);
-    EXPECT_TRUE(text.runs()[2].isAttachment());
-    EXPECT_EQ(text.attachmentOf(text.runs()[2]).storedName, "B0W1/x.png");
-    EXPECT_FALSE(text.runs()[3].isAttachment());
-
-    auto plain = StyledText::plain("Your query returned 0 results.");
-    ASSERT_EQ(plain.runs().size(), 1u);
-    EXPECT_EQ(plain.runs()[0].style, TextStyle::Plain);
-}
-
-TEST(PlainTextRendererTest, TextInOrderWithImagesByPath) {
-    EXPECT_EQ(renderPlainText(sample()),
-              "AAPL\nNet Profit: $-12.50\n[image: /data/B0W1/x y.png]\n");
+    EXPECT_EQ(text.runs().size(), 4u);
+    EXPECT_EQ(text.string(), "AAPL\nNet Profit: $-12.50\n\n"); // the text alone
+    EXPECT_EQ(renderPlainText(text), "AAPL\nNet Profit: $-12.50\n[image: /data/B0W1/x y.png]\n");
     EXPECT_EQ(renderPlainText(StyledText()), "");
 }
 
@@ -99,22 +85,6 @@ TEST(HtmlRendererTest, InvalidUtf8AndControlCharactersAreReplaced) {
         html.find(
             "ok \xC3\xA9 bad \xEF\xBF\xBD\xEF\xBF\xBD over \xEF\xBF\xBD\xEF\xBF\xBD nul  x\n"),
         std::string::npos);
-}
-
-class RenderedReportTest : public ReportFixture {};
-
-TEST_F(RenderedReportTest, CommentWithMarkupShowsAsTextInAWholeReport) {
-    const Date t = localTime(2024, 1, 15, 9, 30);
-    auto* note = addNote(addLog(t), t, "<b>AAPL</b>", "<script>steal()</script>", true);
-    ReportFormatter formatter;
-    auto text = formatter.newScreenReport({note}, ReportType::NotesReport, context());
-    std::string html = renderHtml(text);
-    EXPECT_EQ(count(html, "<script"), 0u);
-    EXPECT_EQ(count(html, "<b>"), 0u);
-    EXPECT_NE(html.find("&lt;b&gt;AAPL&lt;/b&gt; - &lt;script&gt;steal()&lt;/script&gt;"),
-              std::string::npos);
-    EXPECT_NE(renderPlainText(text).find("<b>AAPL</b> - <script>steal()</script>\n"),
-              std::string::npos);
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 brivel_add_gtest(brivel-report-tests
     SOURCES core/report/ReportTestSupport.cpp core/report/ReportQueryTest.cpp
             core/report/NotesIndexTest.cpp core/report/ReportFormatterTest.cpp
-            core/report/TradeReportLayoutsTest.cpp core/report/RenderersTest.cpp
-            core/report/MultiDateFormatterTest.cpp core/report/ReportGeneratorTest.cpp
+            core/report/RenderersTest.cpp core/report/MultiDateFormatterTest.cpp
             core/report/DefaultReportDatesTest.cpp core/report/ReportSnapshotTest.cpp
-            core/report/ReportSnapshotCaptureTest.cpp
     DEPS brivel-core-report)

@@ -18,6 +18,24 @@ Date localTime(int year, int month, int day, int hour, int minute, int second) {
     return Date(static_cast<double>(t.toMSecsSinceEpoch()) / 1000.0);
 }
 
+QImage makeChart(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setPen(QColor(225, 225, 225));
+    for (int x = 0; x < width; x += std::max(1, width / 12))
+        p.drawLine(x, 0, x, height);
+    p.setPen(QPen(QColor(30, 90, 200), std::max(1, width / 400)));
+    QPointF last(0, height * 0.7);
+    for (int i = 1; i <= 60; ++i) {
+        QPointF next(width * i / 60.0,
+                     height * (0.7 - 0.4 * i / 60.0 + 0.08 * ((i * 37 % 11) / 11.0 - 0.5)));
+        p.drawLine(last, next);
+        last = next;
+    }
+    return image;
+}
+
 ViewTestAccount::ViewTestAccount(Date now, const std::string& code,
                                  const std::filesystem::path& root)
     : clock(now), prompter(false), m_code(code),
@@ -125,15 +143,8 @@ void ViewTestAccount::settle() {
 void ViewTestAccount::writeChartImages(model::Trade* trade, int width, int height) {
     const auto* chart = trade->chartImg();
     for (const auto& name : {chart->entryImg(), chart->exitImg()}) {
-        // Only the size matters to the views; a diagonal keeps the picture from being blank.
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(QColor(30, 34, 48));
-        QPainter p(&image);
-        p.setPen(QColor(80, 200, 120));
-        p.drawLine(0, height - 1, width - 1, 0);
-        p.end();
         auto file = model::chartImageFile(m_env->databasePath, *name);
-        image.save(QString::fromStdString(file->string()), "PNG");
+        makeChart(width, height).save(QString::fromStdString(file->string()), "PNG");
     }
 }
 

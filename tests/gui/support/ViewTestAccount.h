@@ -13,6 +13,7 @@
 #include "support/TempDir.h"
 #endif
 
+#include <QImage>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ namespace brivel::gui::test {
 
 // Local wall-clock time in the zone the tests run in (TZ).
 Date localTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+// A plausible chart: a price line over a grid, in the given size.
+QImage makeChart(int width, int height);
 
 // An account on disk ("CODE/database.brdb" in a temporary support folder, or in root when given,
 // where another account may already lie), with preferences on a temporary file (three strategies

@@ -11,33 +11,6 @@ using namespace brivel;
 using namespace brivel::gui;
 using namespace brivel::gui::test;
 
-namespace {
-
-struct Journal {
-    ViewTestAccount account{localTime(2024, 5, 3, 14, 0)};
-    model::Log* day1 = nullptr;
-    model::Log* day2 = nullptr;
-    std::unique_ptr<JournalView> view;
-
-    Journal() {
-        day1 = account.addLog(localTime(2024, 5, 1, 8));
-        account.addNote(day1, localTime(2024, 5, 1, 9), "AAPL", "early");
-        day2 = account.addLog(localTime(2024, 5, 2, 8));
-        account.addNote(day2, localTime(2024, 5, 2, 9), "MSFT", "opening range");
-        account.addNote(day2, localTime(2024, 5, 2, 11), "AAPL", "breakout");
-        account.addBarrier(day2, "NASDAQ", 15800, 16150);
-        account.addBarrier(day2, "DOW", 38400, 39050);
-        account.addBarrier(day2, "SPX", 5000, 5100);
-        account.endEvent();
-        view = std::make_unique<JournalView>(account.env());
-        view->resize(1000, 700);
-        view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-    }
-};
-
-} // namespace
-
 class JournalViewTest : public QObject {
     Q_OBJECT
 private slots:

@@ -69,15 +69,8 @@ private slots:
     }
 
     void tabWalksTheTextCellsOfEveryRowAndStopsAtTheEnd() {
-        ViewTestAccount account(localTime(2024, 5, 2, 16));
-        auto* log = account.addLog(localTime(2024, 5, 2, 8));
-        account.addNote(log, localTime(2024, 5, 2, 9), "AAA", "a");
-        account.addNote(log, localTime(2024, 5, 2, 10), "BBB", "b");
-        account.endEvent();
-        JournalView view(account.env());
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        auto* table = view.noteTV();
+        Journal j; // on its second day: MSFT at 9:00, AAPL at 11:00
+        auto* table = j.view->noteTV();
         table->setFocus();
         table->editCell(0, NotesTableView::TickerColumn);
         typeAndLeave("AAPL", Qt::Key_Tab);
@@ -91,8 +84,9 @@ private slots:
         QTest::keyClick(focusedEditor(), Qt::Key_Tab); // past the last text cell
         QVERIFY(!table->isEditing());
         QCOMPARE(table->currentIndex(), table->model()->index(1, NotesTableView::CommentColumn));
-        QCOMPARE(valuesOf(view.notesAC(), "ticker"), (QStringList{"AAPL", "BBB"}));
-        QCOMPARE(valuesOf(view.notesAC(), "comment"), (QStringList{"first comment", "b"}));
+        QCOMPARE(valuesOf(j.view->notesAC(), "ticker"), (QStringList{"AAPL", "AAPL"}));
+        QCOMPARE(valuesOf(j.view->notesAC(), "comment"),
+                 (QStringList{"first comment", "breakout"}));
     }
 };
 

@@ -1,4 +1,5 @@
-// Stored chart image names to file paths: absent, a name, and a value of the wrong kind.
+// Stored chart image names to file paths: absent, a name, a name restored from another
+// account, and a value of the wrong kind.
 
 #include "gui/views/trade/ImgPathTransformer.h"
 #include "core/platform/SystemLog.h"
@@ -25,9 +26,7 @@ private slots:
         // A name from another account's backup still means this account's folder.
         QCOMPARE(t.transformedValue(Value::string("C9X2/A.png")),
                  QStringLiteral("/data/Brivel Trade Journal/B0W1/A.png"));
-        // Names that lead nowhere, or out of the folder.
-        QVERIFY(!t.transformedValue(Value::string("")).has_value());
-        QVERIFY(!t.transformedValue(Value::string("B0W1/..")).has_value());
+        // Names that lead nowhere or out of the folder are ChartImageFilesTest's.
         QVERIFY(log.lines().empty());
 
         QVERIFY(!t.transformedValue(Value::integer(42)).has_value());

@@ -3,16 +3,19 @@
 // the gradient tab and its shadow at the right end.
 
 #include "gui/views/trade/TradeListTableView.h"
-#include "TradeTestAccount.h"
 #include "gui/ArrayControllerModel.h"
+#include "gui/support/ViewTestAccount.h"
 #include "gui/views/trade/TradeRowDelegate.h"
 #include "gui/views/trade/TradeView.h"
 
 #include <QHeaderView>
+#include <QtTest>
 
 using namespace brivel;
 using namespace brivel::test;
 using gui::TradeRowDelegate;
+using gui::test::makeChart;
+using gui::test::ViewTestAccount;
 
 namespace {
 
@@ -74,7 +77,7 @@ class TradeListTableViewTest : public QObject {
             return QRect(0, first.top(), list()->horizontalHeader()->length(), first.height());
         }
 
-        TradeTestAccount account;
+        ViewTestAccount account;
         gui::TradeView view{account.env()};
         model::Trade *win, *loss, *even, *open;
     };
@@ -189,7 +192,7 @@ private slots:
     }
 
     void anEmptyListSaysWhatToDo() {
-        TradeTestAccount account;
+        ViewTestAccount account;
         gui::TradeView view(account.env());
         view.resize(800, 500);
         view.show();
