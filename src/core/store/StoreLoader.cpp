@@ -70,6 +70,14 @@ std::size_t pendingID(const ManagedObject* slot) {
     return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(slot));
 }
 
+// The record a pending link names, if it exists and is of the relationship's destination.
+ManagedObject* linkTarget(const ManagedObject* pending, const EntityDescription* destination,
+                          const std::vector<ManagedObject*>& byID) {
+    const std::size_t id = pendingID(pending);
+    ManagedObject* to = id > 0 && id < byID.size() ? byID[id] : nullptr;
+    return to && &to->entity() == destination ? to : nullptr;
+}
+
 } // namespace
 
 StoreLoader::StoreLoader(const ObjectModel& model, Database& db, std::filesystem::path path)
@@ -91,7 +99,7 @@ StoreLoader::Plan StoreLoader::plan(std::vector<TableSize> tables) {
     Plan plan;
     for (const auto& t : tables)
         plan.own.push_back({t.entity, t.rows});
-    if (rows < ParallelRows || tables.empty())
+    if (rows < ParallelRows)
         return plan;
     // The largest table goes to whichever connection is free, in ranges when its identifiers
     // allow. Identifiers grow with time, so a range holds rows in proportion to its width.
@@ -130,14 +138,14 @@ StoreLoader::Plan StoreLoader::countAndPlan() {
 }
 
 bool StoreLoader::load(ObjectContext& context) {
-    const Plan plan = countAndPlan();
-    if (!readInParallel(plan))
-        return false;
     m_storedReferences.assign(m_model.entities().size(), {});
     for (const auto& e : m_model.entities())
         for (const auto* r : SqliteStore::storedForeignKeys(*e))
             m_storedReferences[e->index].push_back(
                 static_cast<std::size_t>(e->relationshipIndex(r->name)));
+    const Plan plan = countAndPlan();
+    if (!readInParallel(plan))
+        return false;
     std::vector<ManagedObject*> byID;
     std::vector<std::uint32_t> members;
     auto records = adoptAll(context, byID, members);
@@ -209,9 +217,11 @@ void StoreLoader::forgetPendingLinks() {
                     slot.one = nullptr;
 }
 
-bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out, SharedTexts& texts) {
+bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out,
+                            SharedTexts& texts) const {
     const EntityDescription& e = *slice.entity;
     const auto fks = SqliteStore::storedForeignKeys(e);
+    const auto& references = m_storedReferences[e.index]; // the relationships of fks
     std::string sql = "SELECT id";
     for (const auto& a : e.attributes)
         sql += ", " + SqliteStore::quotedName(a.name);
@@ -227,9 +237,6 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out, S
         out.failure = db.lastMessage();
         return false;
     }
-    std::vector<std::size_t> fkIndex;
-    for (const auto* r : fks)
-        fkIndex.push_back(static_cast<std::size_t>(e.relationshipIndex(r->name)));
     sqlite3_stmt* s = st.handle();
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
@@ -243,7 +250,7 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out, S
                 readValue(s, col, e.attributes[i].type, o->values()[i], texts);
         for (std::size_t f = 0; f < fks.size(); ++f, ++col)
             if (sqlite3_column_type(s, col) != SQLITE_NULL)
-                o->relations()[fkIndex[f]].one = pendingLink(sqlite3_column_int64(s, col));
+                o->relations()[references[f]].one = pendingLink(sqlite3_column_int64(s, col));
         out.largestID = std::max(out.largestID, o->m_id);
         out.records.push_back(std::move(record));
     }
@@ -290,14 +297,6 @@ StoreLoader::adoptAll(ObjectContext& context, std::vector<ManagedObject*>& byID,
         rows.records = std::vector<std::unique_ptr<ManagedObject>>();
     }
     return std::span(context.m_owned).subspan(first);
-}
-
-// The record a pending link names, if it exists and is of the relationship's destination.
-static ManagedObject* linkTarget(const ManagedObject* pending, const EntityDescription* destination,
-                                 const std::vector<ManagedObject*>& byID) {
-    const std::size_t id = pendingID(pending);
-    ManagedObject* to = id > 0 && id < byID.size() ? byID[id] : nullptr;
-    return to && &to->entity() == destination ? to : nullptr;
 }
 
 // Sizes every to-many list once before it is filled: a trade's orders and a day's notes would

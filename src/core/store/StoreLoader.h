@@ -83,7 +83,7 @@ private:
 
     Plan countAndPlan();
     bool readInParallel(const Plan& plan);
-    static bool readTable(Database& db, const Slice& slice, LoadedRows& out, SharedTexts& texts);
+    bool readTable(Database& db, const Slice& slice, LoadedRows& out, SharedTexts& texts) const;
     void forgetPendingLinks();
     // The records adopted, in the context's list of them; members counts the references to
     // each identifier.
