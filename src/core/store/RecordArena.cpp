@@ -8,8 +8,11 @@
 namespace brivel::store {
 
 struct RecordArena::Slab {
-    // Blocks in use, plus one while a lane still carves from the slab.
-    std::atomic<std::size_t> users{1};
+    // While a lane carves from the slab, it holds all of LaneHold less the blocks carved so
+    // far; each block in use holds one. More than a slab can have blocks, so the count cannot
+    // reach zero before the lane lets go.
+    static constexpr std::size_t LaneHold = SlabSize;
+    std::atomic<std::size_t> users{LaneHold};
     void (*unmap)(void* slab);
 };
 
@@ -64,7 +67,7 @@ RecordArena::RecordArena(const System& system) : m_system(system) {}
 RecordArena::~RecordArena() {
     for (auto& lane : m_lanes)
         if (lane.slab)
-            release(lane.slab);
+            retire(lane);
 }
 
 RecordArena& RecordArena::shared() {
@@ -94,14 +97,15 @@ void* RecordArena::carve(Lane& lane, std::size_t size) {
     if (!lane.slab || static_cast<std::size_t>(lane.end - lane.next) < size) {
         Slab* fresh = newSlab();
         if (lane.slab)
-            release(lane.slab);
+            retire(lane);
         lane.slab = fresh;
+        lane.carved = 0;
         lane.next = reinterpret_cast<char*>(fresh) + rounded(sizeof(Slab));
         lane.end = reinterpret_cast<char*>(fresh) + SlabSize;
     }
     void* block = lane.next;
     lane.next += size;
-    lane.slab->users.fetch_add(1, std::memory_order_relaxed);
+    ++lane.carved;
     return block;
 }
 
@@ -126,11 +130,16 @@ void RecordArena::deallocate(void* block, std::size_t size) noexcept {
         return;
     }
     const auto address = reinterpret_cast<std::uintptr_t>(block);
-    release(reinterpret_cast<Slab*>(address & ~(SlabSize - 1)));
+    release(reinterpret_cast<Slab*>(address & ~(SlabSize - 1)), 1);
 }
 
-void RecordArena::release(Slab* slab) noexcept {
-    if (slab->users.fetch_sub(1, std::memory_order_acq_rel) != 1)
+void RecordArena::retire(Lane& lane) noexcept {
+    release(lane.slab, Slab::LaneHold - lane.carved);
+    lane.slab = nullptr;
+}
+
+void RecordArena::release(Slab* slab, std::size_t users) noexcept {
+    if (slab->users.fetch_sub(users, std::memory_order_acq_rel) != users)
         return;
     auto unmap = slab->unmap;
     slab->~Slab();

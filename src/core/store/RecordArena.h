@@ -50,18 +50,24 @@ public:
 private:
     struct Slab;
     // Threads carve from lanes of their own, so that the two threads that load an account
-    // rarely wait for each other.
-    struct Lane {
+    // rarely wait for each other; a lane fills a cache line of its own, or every block carved
+    // in one lane would take the line from the core carving in the next.
+    struct alignas(64) Lane {
         std::atomic_flag busy = ATOMIC_FLAG_INIT;
         Slab* slab = nullptr;
         char* next = nullptr;
         char* end = nullptr;
+        // Blocks carved from slab, counted here and told to the slab when the lane lets go of
+        // it: no shared counter is touched for each block.
+        std::size_t carved = 0;
     };
     static constexpr std::size_t Lanes = 4;
 
     void* carve(Lane& lane, std::size_t size);
     Slab* newSlab();
-    static void release(Slab* slab) noexcept;
+    static void retire(Lane& lane) noexcept;
+    // Takes users from the slab's count; the last one unmaps it.
+    static void release(Slab* slab, std::size_t users) noexcept;
 
     System m_system;
     Lane m_lanes[Lanes];

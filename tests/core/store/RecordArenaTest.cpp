@@ -97,6 +97,14 @@ TEST(RecordArena, SlabInUseByTheArenaStaysWhenItsBlocksAreFreed) {
     EXPECT_NE(a, b); // blocks are not reused
     RecordArena::deallocate(b, 100);
     EXPECT_EQ(FakeSystem::mapped, 1);
+    // Once the arena has moved on to another slab, the first goes back with its last block.
+    std::vector<void*> more;
+    while (arena.slabsMapped() < 2)
+        more.push_back(arena.allocate(4096));
+    EXPECT_EQ(FakeSystem::unmapped, 0);
+    for (void* p : more)
+        RecordArena::deallocate(p, 4096);
+    EXPECT_EQ(FakeSystem::unmapped, 1);
 }
 
 TEST(RecordArena, LargeBlocksComeFromTheHeapAndNoMemoryIsBadAlloc) {
