@@ -15,9 +15,10 @@ using store::EntityDescription;
 
 namespace {
 
-template <class T> auto factoryFor(const store::ObjectModel& model, const char* name) {
-    return [&model, name]() -> std::unique_ptr<store::ManagedObject> {
-        return std::make_unique<T>(*model.entity(name));
+// The entity is found once, not by name for each of the records an account is loaded into.
+template <class T> auto factoryFor(const EntityDescription& entity) {
+    return [&entity]() -> std::unique_ptr<store::ManagedObject> {
+        return std::make_unique<T>(entity);
     };
 }
 
@@ -130,17 +131,17 @@ const store::ObjectModel& accountModel() {
             auto* entity = const_cast<EntityDescription*>(e.get());
             const std::string& n = entity->name;
             if (n == "Log")
-                entity->factory = factoryFor<Log>(model, "Log");
+                entity->factory = factoryFor<Log>(*entity);
             else if (n == "Note")
-                entity->factory = factoryFor<Note>(model, "Note");
+                entity->factory = factoryFor<Note>(*entity);
             else if (n == "PriceBarrier")
-                entity->factory = factoryFor<PriceBarrier>(model, "PriceBarrier");
+                entity->factory = factoryFor<PriceBarrier>(*entity);
             else if (n == "Trade")
-                entity->factory = factoryFor<Trade>(model, "Trade");
+                entity->factory = factoryFor<Trade>(*entity);
             else if (n == "Order")
-                entity->factory = factoryFor<Order>(model, "Order");
+                entity->factory = factoryFor<Order>(*entity);
             else if (n == "ChartImage")
-                entity->factory = factoryFor<ChartImage>(model, "ChartImage");
+                entity->factory = factoryFor<ChartImage>(*entity);
         }
         return true;
     }();

@@ -20,10 +20,13 @@ namespace {
 // lookups.
 constexpr std::size_t ShortText = 24;
 
-void readText(sqlite3_stmt* s, int col, Value& v,
+// Each column is taken once as SQLite's value and read from there: through the column
+// functions, a type check and a read would each pass SQLite's entry and exit checks. The value
+// is only used before the next step, on the one thread that uses the connection.
+void readText(sqlite3_value* column, Value& v,
               std::unordered_map<std::string_view, Value>& shortTexts) {
-    std::string_view text(reinterpret_cast<const char*>(sqlite3_column_text(s, col)),
-                          static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(column));
+    std::string_view text(bytes, static_cast<std::size_t>(sqlite3_value_bytes(column)));
     if (text.size() <= Value::InlineCapacity || text.size() > ShortText) {
         v = Value::string(text);
         return;
@@ -37,26 +40,26 @@ void readText(sqlite3_stmt* s, int col, Value& v,
     v = it->second;
 }
 
-void readValue(sqlite3_stmt* s, int col, AttributeType type, Value& v,
+void readValue(sqlite3_value* column, AttributeType type, Value& v,
                std::unordered_map<std::string_view, Value>& shortTexts) {
     switch (type) {
     case AttributeType::String:
-        readText(s, col, v, shortTexts);
+        readText(column, v, shortTexts);
         break;
     case AttributeType::Date:
-        v = Value::date(Date(sqlite3_column_double(s, col)));
+        v = Value::date(Date(sqlite3_value_double(column)));
         break;
     case AttributeType::Double:
-        v = Value::real(sqlite3_column_double(s, col));
+        v = Value::real(sqlite3_value_double(column));
         break;
     case AttributeType::Boolean:
-        v = Value::boolean(sqlite3_column_int64(s, col) != 0);
+        v = Value::boolean(sqlite3_value_int64(column) != 0);
         break;
     case AttributeType::Int16:
-        v = Value::integer(static_cast<std::int16_t>(sqlite3_column_int64(s, col)));
+        v = Value::integer(static_cast<std::int16_t>(sqlite3_value_int64(column)));
         break;
     case AttributeType::Int32:
-        v = Value::integer(static_cast<std::int32_t>(sqlite3_column_int64(s, col)));
+        v = Value::integer(static_cast<std::int32_t>(sqlite3_value_int64(column)));
         break;
     }
 }
@@ -246,11 +249,13 @@ bool StoreLoader::readTable(Database& db, const Slice& slice, LoadedRows& out,
         o->m_persisted = true;
         int col = 1;
         for (std::size_t i = 0; i < e.attributes.size(); ++i, ++col)
-            if (sqlite3_column_type(s, col) != SQLITE_NULL)
-                readValue(s, col, e.attributes[i].type, o->values()[i], texts);
+            if (sqlite3_value* v = sqlite3_column_value(s, col);
+                sqlite3_value_type(v) != SQLITE_NULL)
+                readValue(v, e.attributes[i].type, o->values()[i], texts);
         for (std::size_t f = 0; f < fks.size(); ++f, ++col)
-            if (sqlite3_column_type(s, col) != SQLITE_NULL)
-                o->relations()[references[f]].one = pendingLink(sqlite3_column_int64(s, col));
+            if (sqlite3_value* v = sqlite3_column_value(s, col);
+                sqlite3_value_type(v) != SQLITE_NULL)
+                o->relations()[references[f]].one = pendingLink(sqlite3_value_int64(v));
         out.largestID = std::max(out.largestID, o->m_id);
         out.records.push_back(std::move(record));
     }
