@@ -26,6 +26,16 @@ store::KeyId observedOrderKeys() {
     return keys;
 }
 
+// Keys used for every trade loaded, interned once.
+store::KeyId orderKey() {
+    static const store::KeyId key = store::internKey(OrderKey);
+    return key;
+}
+store::KeyId observedOrdersKey() {
+    static const store::KeyId key = store::internKey("observedOrders");
+    return key;
+}
+
 bool contains(const std::vector<Order*>& list, const Order* order) {
     return std::find(list.begin(), list.end(), order) != list.end();
 }
@@ -85,7 +95,7 @@ std::int64_t Trade::sharesBought() const {
 }
 
 void Trade::startObservingOwnOrders(bool loaded) {
-    addObserver(this, OrderKey, store::ObservingNew | store::ObservingOld, nullptr);
+    addObserver(this, orderKey(), store::ObservingNew | store::ObservingOld, nullptr);
     setObservedOrders(order());
     rebuildDescList(loaded);
 }
@@ -104,7 +114,7 @@ void Trade::awakeFromFetch() {
 
 void Trade::willTurnIntoFault() {
     TradeBase::willTurnIntoFault();
-    removeObserver(this, OrderKey);
+    removeObserver(this, orderKey());
     // The orders are released together with the trade; leaving no registration behind keeps
     // that order of release free.
     removeObservationOfOrders(order());
@@ -271,9 +281,10 @@ void Trade::descListUpdate() {
 
 void Trade::rebuildDescList(bool loaded) {
     std::optional<Date> earliest;
-    for (const Order* o : order()) {
+    // The list itself rather than a typed copy of it: this runs for every trade loaded.
+    for (const store::ManagedObject* member : toMany(0)) {
         // An order without a date takes no part in the trade's date.
-        if (auto d = o->date(); d && (!earliest || *d < *earliest))
+        if (auto d = static_cast<const Order*>(member)->date(); d && (!earliest || *d < *earliest))
             earliest = d;
     }
     DerivedChanges derived(owningContext());
@@ -285,7 +296,7 @@ void Trade::rebuildDescList(bool loaded) {
     } else {
         setOrderDescList(descListOf(order()));
     }
-    if (!order().empty() || !loaded)
+    if (!toMany(0).empty() || !loaded)
         setDate(earliest);
 }
 
@@ -306,7 +317,7 @@ const std::vector<OrderShareBalance>& Trade::orderDescList() const {
 
 void Trade::setObservedOrders(std::vector<Order*> orders) {
     m_observedOrders = std::move(orders);
-    didChangeValueForKey("observedOrders");
+    didChangeValueForKey(observedOrdersKey());
 }
 
 void Trade::setOrderDescList(std::vector<OrderShareBalance> list) {

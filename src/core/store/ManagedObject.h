@@ -139,6 +139,9 @@ protected:
     // Tells the observers of a key that the record keeps outside the store (a trade's
     // orderDescList) that it changed, as a stored key's setter does.
     void didChangeValueForKey(std::string_view key, const Change& change = Change());
+    void didChangeValueForKey(KeyId key, const Change& change = Change()) {
+        notifyKeyAndDependents(key, change);
+    }
 
 private:
     friend class ObjectContext;
