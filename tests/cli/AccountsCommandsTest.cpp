@@ -130,10 +130,8 @@ TEST_F(AccountsCommandsTest, ACorruptPreferencesFileDoesNotStopACommand) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(r.out, HasSubstr("NASDAQ"));
     EXPECT_THAT(r.err, HasSubstr("unreadable"));
-    int copies = 0;
-    for (const auto& e : fs::directory_iterator(prefsFile().parent_path()))
-        copies += e.path().filename().string().find("preferences.json.unreadable-") == 0;
-    EXPECT_EQ(copies, 1);
+    EXPECT_THAT(fileNames(prefsFile().parent_path()),
+                ::testing::Contains(StartsWith("preferences.json.unreadable-")).Times(1));
 }
 
 } // namespace

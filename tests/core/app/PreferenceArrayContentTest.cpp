@@ -61,10 +61,6 @@ TEST_F(PreferenceListTest, AddEditAndRemoveEachWriteTheWholeArrayBack) {
     c->setSelectionIndexes({0});
     c->remove();
     EXPECT_EQ(stored(), json::parse(R"([{"strategy":"Swing"},{"strategy":"Scalp"}])"));
-    ASSERT_TRUE(prefs.synchronize());
-    Preferences reread(prefsFile());
-    EXPECT_EQ(reread.arrayForKey("arrayOfStrategies").size(), 2u);
-    EXPECT_FALSE(reread.hasUserValue("arrayOfIndices"));
 }
 
 TEST_F(PreferenceListTest, ControllersOverOneKeySeeEachOthersAndThePreferencesChanges) {

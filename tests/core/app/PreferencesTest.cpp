@@ -42,9 +42,6 @@ TEST_F(PreferencesTest, UserValuesOverRegisteredOnesAndOnlyTheyAreWritten) {
     EXPECT_EQ(prefs.objectForKey("b"), "factory");
     ASSERT_TRUE(prefs.synchronize());
     EXPECT_EQ(fileContents(), json::object());
-
-    Preferences reread(prefsFile());
-    EXPECT_TRUE(reread.objectForKey("a").is_null());
 }
 
 TEST_F(PreferencesTest, TypedReadsFollowThePropertyListKinds) {
@@ -220,15 +217,6 @@ TEST_F(PreferencesTest, AutosynchronizedWritesLeaveNoTemporaryFiles) {
     EXPECT_EQ(fileContents(), json({{"k", "v"}}));
     EXPECT_THAT(brivel::test::fileNames(prefsFile().parent_path()),
                 ElementsAre("preferences.json"));
-}
-
-TEST(FactoryPreferences, HoldTheIndicesTheBarrierViewsShowAndSomeStrategies) {
-    json prefs = FactoryPreferences::dictionary();
-    std::vector<std::string> indices;
-    for (const auto& i : prefs["arrayOfIndices"])
-        indices.push_back(i.value("index", ""));
-    EXPECT_THAT(indices, ::testing::IsSupersetOf({"NASDAQ", "DOW"}));
-    EXPECT_FALSE(prefs["arrayOfStrategies"].empty());
 }
 
 } // namespace

@@ -92,6 +92,7 @@ TEST_F(TradeDeferralTest, AChangeSchedulesCloseThenDescListHundredthOfASecondLat
     Trade* t = newTrade();
     addOrder(t, {true, 100, 10.0, "A"}, Date(2000.0));
     Order* sell = addOrder(t, {false, 100, 12.0, "A"}, Date(3000.0));
+    addOrder(t, {false, 0, 0.0, "A"})->setDate(std::nullopt); // takes no part in the date
     recorder.requests.clear();
     t->setDate(Date(1.0));
 
@@ -151,7 +152,7 @@ TEST_F(TradeDeferralTest, TradeFollowsOrdersThatJoinAndStopsFollowingThoseThatLe
     EXPECT_TRUE(b->isClosed().has_value());
 }
 
-// ---- Description list and date ---------------------------------------------------------------
+// ---- Description list ------------------------------------------------------------------------
 
 TEST_F(TradeTest, OneEntryPerDistinctDescriptionIncludingZeroShareOrders) {
     Trade* t = newTrade();
@@ -163,16 +164,6 @@ TEST_F(TradeTest, OneEntryPerDistinctDescriptionIncludingZeroShareOrders) {
     EXPECT_EQ(descsOf(*t), (std::vector<D>{std::nullopt, D("X")}));
     for (const auto& b : t->orderDescList())
         EXPECT_EQ(b.numOutstandingShares(), 0);
-}
-
-TEST_F(TradeTest, DateIsTheEarliestDatedOrdersDate) {
-    Trade* t = newTrade();
-    addOrder(t, {true, 100, 10.0, "A"}, Date(5000.0));
-    addOrder(t, {false, 100, 12.0, "A"}, Date(7000.0));
-    Order* undated = addOrder(t, {false, 0, 0.0, "A"});
-    undated->setDate(std::nullopt);
-    settle();
-    EXPECT_EQ(t->date(), std::optional<Date>(Date(5000.0))) << "an undated order takes no part";
 }
 
 // ---- Undo ------------------------------------------------------------------------------------

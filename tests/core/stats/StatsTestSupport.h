@@ -21,22 +21,17 @@ inline std::unique_ptr<icu::TimeZone> newYork() {
 // close them.
 class StatsAccount {
 public:
-    StatsAccount() : context(std::make_unique<store::ObjectContext>(model::accountModel())) {}
-    // Over an account opened from a file.
-    explicit StatsAccount(std::unique_ptr<store::ObjectContext> opened)
-        : context(std::move(opened)) {}
-
     // Local time in New York on a day without a clock change.
     Date at(int y, int m, int d, int h = 0, int min = 0, int s = 0) const {
         return calendar.startOfDay({y, m, d}).addingSeconds(h * 3600.0 + min * 60.0 + s);
     }
 
     model::Order* addOrder(model::Trade* trade, bool buy, int shares, double price, Date date,
-                           double commission = 0.0, const std::string& desc = "A") {
+                           double commission = 0.0) {
         auto* o = model::Order::insertInManagedObjectContext(context.get());
         o->setDate(date);
         trade->addOrderObject(o);
-        o->setDesc(desc);
+        o->setDesc(std::string("A"));
         o->setIsBuyValue(buy);
         o->setNumSharesValue(shares);
         o->setPriceValue(price);
@@ -65,7 +60,8 @@ public:
     void settle() { context->manualScheduler().runUntilIdle(); }
 
     stats::LocalCalendar calendar{newYork()};
-    std::unique_ptr<store::ObjectContext> context;
+    std::unique_ptr<store::ObjectContext> context =
+        std::make_unique<store::ObjectContext>(model::accountModel());
 };
 
 } // namespace brivel::test
