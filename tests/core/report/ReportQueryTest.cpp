@@ -126,7 +126,6 @@ TEST_F(ReportQueryTest, TradeReportsFilterOnTheTradeTicker) {
 }
 
 TEST(ReportTypeNames, CommandLineNamesAndCodes) {
-    EXPECT_EQ(reportTypeFromName("journal"), ReportType::JournalReport);
     EXPECT_EQ(reportTypeFromName("flagged"), ReportType::FlaggedNotesReport);
     EXPECT_EQ(reportTypeFromName("details"), ReportType::TradeDetailsReport);
     EXPECT_EQ(reportTypeFromName("4"), ReportType::TradesReport);

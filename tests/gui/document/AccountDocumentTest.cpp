@@ -184,11 +184,10 @@ private slots:
             order->setNumSharesValue(100);
             order->setPriceValue(buy ? 10.0 : 12.5);
         }
-        // Nothing runs inside the change itself; the event loop does it 0.01 s later.
+        // Nothing runs inside the change itself; the event loop does it 0.01 s later (what the
+        // bookkeeping makes of the orders is TradeTest's).
         QVERIFY(!trade->isClosedValue());
-        QVERIFY(context.manualScheduler().pendingCount() == 0);
         QTRY_VERIFY_WITH_TIMEOUT(trade->isClosedValue(), 2000);
-        QCOMPARE(trade->profitValue(), 250.0);
     }
 
     void oneUndoStepPerEvent() {

@@ -76,7 +76,7 @@ private slots:
 
     void eachGenerationReplacesThePreviousSavesAsHtmlAndNoTypeGivesTheEmptyText() {
         ViewTestAccount account(localTime(2024, 5, 6, 12));
-        account.fillSample(localTime(2024, 5, 1), 4, false);
+        account.fillSample(localTime(2024, 5, 1), 4);
         auto* log = account.addLog(localTime(2024, 5, 1, 8));
         account.addNote(log, localTime(2024, 5, 1, 9), "AAPL", "<script>alert(1)</script> & more");
         account.endEvent();
@@ -163,7 +163,7 @@ private slots:
 
     void cancellingALongGenerationKeepsThePreviousReport() {
         ViewTestAccount account(localTime(2024, 5, 6, 12));
-        account.fillSample(localTime(2024, 5, 1), 2, false);
+        account.fillSample(localTime(2024, 5, 1), 2);
         ReportView view(account.env());
         view.show();
         view.activateWindow();
@@ -198,7 +198,7 @@ private slots:
             QSKIP(
                 "pdftotext (Debian poppler-utils) is not installed; scripts/setup.sh installs it");
         ViewTestAccount account(localTime(2024, 5, 6, 12));
-        account.fillSample(localTime(2024, 5, 1), 3, false);
+        account.fillSample(localTime(2024, 5, 1), 3);
         ReportView view(account.env());
         setRange(view, localTime(2024, 5, 1), localTime(2024, 5, 6));
         choose(view, 1);
@@ -219,7 +219,7 @@ private slots:
 
     void findsTextWithCtrlF() {
         ViewTestAccount account(localTime(2024, 5, 6, 12));
-        account.fillSample(localTime(2024, 5, 1), 5, false);
+        account.fillSample(localTime(2024, 5, 1), 5);
         ReportView view(account.env());
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
