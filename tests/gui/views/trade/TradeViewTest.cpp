@@ -316,7 +316,6 @@ private slots:
         view->deleteTrade();
         account.context().undoManager().endEventGroup();
         QVERIFY(account.context().save(&error));
-        QVERIFY(!fs::exists(entry));
         account.context().undoManager().undo();
         QVERIFY(fs::exists(entry));
         view->tradeAC().setSelectedObjects({t});
