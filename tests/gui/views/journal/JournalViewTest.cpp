@@ -23,7 +23,6 @@ private slots:
         QVERIFY(j.view->noteTV()->isEditing());
         QCOMPARE(j.view->noteTV()->currentIndex().row(), 2);
         QCOMPARE(j.view->noteTV()->currentIndex().column(), NotesTableView::TickerColumn);
-        QVERIFY(focusedEditor());
         typeAndLeave("NVDA", Qt::Key_Return);
         QCOMPARE(created->ticker(), std::optional<std::string>("NVDA"));
 
