@@ -266,11 +266,9 @@ TEST(CsvParserInput, FilesNameThemselvesToTheDelegate) {
     EXPECT_EQ(d.events,
               (Events{"doc:" + path.string(), "L1", "f:a", "f:b", "/L1", "end:" + path.string()}));
 
-    Error missing;
-    EXPECT_FALSE(CsvParser::initWithContentsOfCSVFile(dir / "none.csv", nullptr, &missing));
-    EXPECT_EQ(missing.code, CsvErrorInput);
-    EXPECT_EQ(missing.localizedDescription, "Unable to open file for reading");
-    EXPECT_FALSE(CsvParser::initWithContentsOfCSVFile(dir.path(), nullptr, &missing));
+    // A missing file is CsvAdditionsTest's; a folder opens but is no file to read.
+    Error error;
+    EXPECT_FALSE(CsvParser::initWithContentsOfCSVFile(dir.path(), nullptr, &error));
 }
 
 TEST(CsvParserInput, LongFieldsAndLinesSpanManyChunks) {

@@ -56,8 +56,7 @@ struct ParseOutcome {
 
 // Parses UTF-8 text (no detection) with the delimiter and chunk size.
 ParseOutcome parseText(std::string_view text, std::string_view delimiter = ",",
-                       std::size_t chunkSize = CsvParser::kDefaultChunkSize,
-                       StringEncoding encoding = StringEncoding::UTF8);
+                       std::size_t chunkSize = CsvParser::kDefaultChunkSize);
 
 // Parses at chunk sizes from 1 byte up and fails the test unless every one reports the very same
 // callbacks; gives the outcome.
@@ -66,7 +65,7 @@ ParseOutcome parseAtAllChunkSizes(std::string_view text, std::string_view delimi
 // A stream whose open, read or both fail on demand.
 class FaultyStream : public InputStream {
 public:
-    enum class Fault { None, Open, ReadError, ReadThrows };
+    enum class Fault { Open, ReadError, ReadThrows };
     FaultyStream(std::string bytes, Fault fault, std::size_t failAfter = 0)
         : m_bytes(std::move(bytes)), m_fault(fault), m_failAfter(failAfter) {}
 
@@ -75,8 +74,6 @@ public:
     Status streamStatus() const override { return m_status; }
     std::ptrdiff_t read(char* buffer, std::size_t maxLength) override;
     std::optional<Error> streamError() const override;
-
-    int reads = 0;
 
 private:
     std::string m_bytes;

@@ -13,7 +13,8 @@ struct Case {
     int beginMonth, beginDay, beginHour;
 };
 
-// begin = today's start - 6 x today's length; end = the last second of today.
+// begin = today's start - 6 x today's length; end = the last second of today. Each case sets
+// the zone it is read in: the Berlin one fails when the environment's zone is not followed.
 TEST(DefaultReportDatesTest, SevenTimesTodaysLengthEndingAtTheLastSecondOfToday) {
     const Case cases[] = {
         {"ordinary week", "America/New_York", 2024, 1, 17, 15, 1, 11, 0},
@@ -33,18 +34,7 @@ TEST(DefaultReportDatesTest, SevenTimesTodaysLengthEndingAtTheLastSecondOfToday)
         EXPECT_EQ(range->begin,
                   wallClock(c.zone, c.year, c.beginMonth, c.beginDay, c.beginHour, 0, 0));
         EXPECT_EQ(range->end, wallClock(c.zone, c.year, c.month, c.day, 23, 59, 59));
-        EXPECT_LE(range->begin, now);
-        EXPECT_LE(now, range->end);
     }
-}
-
-TEST(DefaultReportDatesTest, FollowsTheTimeZoneOfTheEnvironmentWhenAsked) {
-    // The same instant is a different calendar day in Tokyo and in New York.
-    const Date instant = wallClock("America/New_York", 2024, 1, 17, 20, 0, 0);
-    brivel::test::ScopedEnv tz("TZ", "Asia/Tokyo");
-    auto range = defaultReportDates(instant);
-    ASSERT_TRUE(range);
-    EXPECT_EQ(range->end, wallClock("Asia/Tokyo", 2024, 1, 18, 23, 59, 59));
 }
 
 } // namespace

@@ -7,7 +7,8 @@
 
 namespace brivel::report {
 void PrintTo(TextStyle style, std::ostream* os) {
-    *os << test::styleName(style);
+    auto name = styleAttributes(style).name;
+    *os << (name.empty() ? "Plain" : name);
 }
 } // namespace brivel::report
 
@@ -55,11 +56,6 @@ RunList runsOf(const StyledText& text) {
             out.emplace_back(std::string(text.textOf(run)), run.style);
     }
     return out;
-}
-
-std::string styleName(TextStyle style) {
-    auto name = styleAttributes(style).name;
-    return name.empty() ? "Plain" : std::string(name);
 }
 
 ReportFixture::ReportFixture()

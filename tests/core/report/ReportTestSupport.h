@@ -24,7 +24,6 @@ Date localTime(int year, int month, int day, int hour = 0, int minute = 0, int s
 // The runs of a report as (text, style), an image as ("[image: PATH]", Plain).
 using RunList = std::vector<std::pair<std::string, TextStyle>>;
 RunList runsOf(const StyledText& text);
-std::string styleName(TextStyle style);
 
 // An account in memory with helpers to fill it; the system log is captured.
 class ReportFixture : public ::testing::Test {

@@ -184,11 +184,10 @@ private slots:
             order->setNumSharesValue(100);
             order->setPriceValue(buy ? 10.0 : 12.5);
         }
-        // Nothing runs inside the change itself; the event loop does it 0.01 s later.
+        // Nothing runs inside the change itself; the event loop does it 0.01 s later (what the
+        // bookkeeping makes of the orders is TradeTest's).
         QVERIFY(!trade->isClosedValue());
-        QVERIFY(context.manualScheduler().pendingCount() == 0);
         QTRY_VERIFY_WITH_TIMEOUT(trade->isClosedValue(), 2000);
-        QCOMPARE(trade->profitValue(), 250.0);
     }
 
     void oneUndoStepPerEvent() {
@@ -214,11 +213,10 @@ private slots:
         const auto folder = fx->defaultDatabase().parent_path();
         auto document = fx->openDefault();
         QVERIFY(document);
+        // What a command meets then is AccountLockTest's.
         QCOMPARE(app::AccountLock::holder(folder), app::AccountLockHolder::Application);
+        // A second window on the same account in this process is refused.
         Error error;
-        QVERIFY(!app::AccountLock::acquireForCommand(folder, &error, std::chrono::milliseconds(0)));
-        QCOMPARE(error.code, app::AccountLock::OpenInApplication);
-        // A second window on the same account in this process is refused the same way.
         QVERIFY(!gui::AccountDocument::open(fx->defaultDatabase(), fx->services, nullptr, &error));
         document->closeWithoutPrompt();
         document.reset();

@@ -52,7 +52,6 @@ private slots:
         QVERIFY2(detected->text().contains("Broker executions"), qPrintable(detected->text()));
         auto* symbol = dialog.findChild<QComboBox*>("importColumn_symbol");
         QCOMPARE(symbol->currentText(), QString("Symbol"));
-        QCOMPARE(price->currentText(), QString("Fill Price"));
         auto* preview = dialog.findChild<QTableView*>("importPreviewTable");
         QCOMPARE(preview->model()->rowCount(), 3);
         QCOMPARE(preview->model()->index(1, 4).data().toString(), QString("Sell"));

@@ -76,7 +76,7 @@ private slots:
 
     void eachGenerationReplacesThePreviousSavesAsHtmlAndNoTypeGivesTheEmptyText() {
         ViewTestAccount account(localTime(2024, 5, 6, 12));
-        account.fillSample(localTime(2024, 5, 1), 4, false);
+        account.fillSample(localTime(2024, 5, 1), 4);
         auto* log = account.addLog(localTime(2024, 5, 1, 8));
         account.addNote(log, localTime(2024, 5, 1, 9), "AAPL", "<script>alert(1)</script> & more");
         account.endEvent();
@@ -92,22 +92,21 @@ private slots:
         QVERIFY(!notes.contains("Wednesday"));
         QVERIFY(!notes.contains("MSFT"));
         QCOMPARE(notes.count("AAPL"), notes.count('\n')); // one line per AAPL note, nothing else
-        // Saved as HTML, the stored text stays text; an unwritable place is an alert.
+        // Saved as the report's HTML (its escaping is RenderersTest's); an unwritable place is an
+        // alert.
         const auto file = account.folder() / "report.html";
         QVERIFY(view.saveHtml(QString::fromStdString(file.string())));
         const std::string html = brivel::test::readFile(file);
         QVERIFY(html.find("&lt;script&gt;alert(1)&lt;/script&gt; &amp; more") != std::string::npos);
-        QVERIFY(html.find("<script>") == std::string::npos);
         QVERIFY(!view.saveHtml(
             QString::fromStdString((account.folder() / "no/such/dir/r.html").string())));
         QCOMPARE(account.prompter.asked().size(), 1u);
         QVERIFY(account.prompter.asked()[0].isAlert);
+        // What is logged for an empty result is ReportSnapshotTest's.
         for (int type : {0, -1}) {
             view.findChild<QComboBox*>("reportTypePU")->setCurrentIndex(type);
-            account.memoryLog.clear();
             QVERIFY(generate(view));
             QCOMPARE(plainText(view), QString::fromUtf8(report::EmptyResultText.data()));
-            QVERIFY(account.memoryLog.contains("Empty query array"));
             // Plain: no style of the report's own.
             QCOMPARE(formatAt(view, "query").fontPointSize(), 0.0);
         }
@@ -163,7 +162,7 @@ private slots:
 
     void cancellingALongGenerationKeepsThePreviousReport() {
         ViewTestAccount account(localTime(2024, 5, 6, 12));
-        account.fillSample(localTime(2024, 5, 1), 2, false);
+        account.fillSample(localTime(2024, 5, 1), 2);
         ReportView view(account.env());
         view.show();
         view.activateWindow();
@@ -198,7 +197,7 @@ private slots:
             QSKIP(
                 "pdftotext (Debian poppler-utils) is not installed; scripts/setup.sh installs it");
         ViewTestAccount account(localTime(2024, 5, 6, 12));
-        account.fillSample(localTime(2024, 5, 1), 3, false);
+        account.fillSample(localTime(2024, 5, 1), 3);
         ReportView view(account.env());
         setRange(view, localTime(2024, 5, 1), localTime(2024, 5, 6));
         choose(view, 1);
@@ -219,7 +218,7 @@ private slots:
 
     void findsTextWithCtrlF() {
         ViewTestAccount account(localTime(2024, 5, 6, 12));
-        account.fillSample(localTime(2024, 5, 1), 5, false);
+        account.fillSample(localTime(2024, 5, 1), 5);
         ReportView view(account.env());
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));

@@ -148,7 +148,7 @@ void ViewTestAccount::writeChartImages(model::Trade* trade, int width, int heigh
     }
 }
 
-void ViewTestAccount::fillSample(Date firstDay, int days, bool withImages) {
+void ViewTestAccount::fillSample(Date firstDay, int days) {
     const char* tickers[] = {"AAPL", "MSFT", "NVDA", "TSLA", "AMD"};
     const char* comments[] = {
         "Gap up on earnings, waiting for the first pullback",
@@ -165,10 +165,8 @@ void ViewTestAccount::fillSample(Date firstDay, int days, bool withImages) {
         for (int n = 0; n < 3; ++n)
             addNote(log, day.addingSeconds((9.5 + n * 2.25) * 3600.0), tickers[(d + n) % 5],
                     comments[(d * 3 + n) % 5], (d + n) % 4 == 1);
-        auto* trade = addTrade(tickers[d % 5], day.addingSeconds(10 * 3600.0), 180 + d * 3.5,
-                               d % 3 == 2 ? 176.25 + d * 3.5 : 184.8 + d * 3.5, 100 + 50 * d);
-        if (withImages)
-            writeChartImages(trade, 720, 360);
+        addTrade(tickers[d % 5], day.addingSeconds(10 * 3600.0), 180 + d * 3.5,
+                 d % 3 == 2 ? 176.25 + d * 3.5 : 184.8 + d * 3.5, 100 + 50 * d);
     }
     endEvent();
 }

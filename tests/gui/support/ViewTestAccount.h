@@ -59,8 +59,8 @@ public:
     void writeChartImages(model::Trade* trade, int width, int height);
 
     // A few realistic days of journal (notes, flags, levels) and trades around them, starting
-    // on the given day; pictures are written for the trades when withImages.
-    void fillSample(Date firstDay, int days, bool withImages);
+    // on the given day.
+    void fillSample(Date firstDay, int days);
 
     // Ends the undo group of the current "user event", as the window does after every event.
     void endEvent() { m_context->undoManager().endEventGroup(); }

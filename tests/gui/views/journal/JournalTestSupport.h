@@ -18,13 +18,12 @@ inline QLineEdit* focusedEditor() {
 }
 
 // Types into the focused editor and leaves it with the key.
-inline void typeAndLeave(const QString& text, Qt::Key key,
-                         Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+inline void typeAndLeave(const QString& text, Qt::Key key) {
     QLineEdit* editor = focusedEditor();
     QVERIFY(editor);
     editor->selectAll();
     QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, key, modifiers);
+    QTest::keyClick(editor, key);
     QCoreApplication::processEvents(); // Return ends editing through a queued call
 }
 
