@@ -1,6 +1,7 @@
 #include "core/csv/CsvWriter.h"
 
 #include "core/csv/CsvCharacters.h"
+#include "core/csv/FileWriteBehind.h"
 #include "core/csv/TextEncoder.h"
 #include "core/platform/AtomicFile.h"
 
@@ -52,7 +53,9 @@ CsvWriter::CsvWriter() {
 CsvWriter::CsvWriter(const std::filesystem::path& file, bool atomic)
     : m_destinationFile(file.string()), m_atomically(atomic), m_sink(Sink::File) {
     rebuildQuoteTable();
-    m_buffer = std::make_unique<char[]>(kBufferSize);
+    m_ownBuffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    m_buffer = m_ownBuffer.get();
+    m_bufferCapacity = kBufferSize;
     openFile();
 }
 
@@ -179,26 +182,26 @@ CsvWriter::FieldKind CsvWriter::classify(std::string_view text) const {
 #endif
     for (; i < n; ++i)
         flags |= m_quoteTable[bytes[i]];
-    kind.quoted = (flags & kForcesQuotes) != 0;
-    kind.doubled = (flags & kDoubled) != 0;
-    kind.nonAscii = (flags & kNonAscii) != 0;
-    if (kind.nonAscii && !kind.quoted) {
+    kind.bits = static_cast<std::uint8_t>(flags & (kForcesQuotes | kDoubled | kNonAscii));
+    if (kind.nonAscii() && !kind.quoted()) {
         // A non-ASCII line break or delimiter needs quotes too.
-        for (std::size_t j = 0; j < n && !kind.quoted;) {
+        for (std::size_t j = 0; j < n && !kind.quoted();) {
             if (static_cast<unsigned char>(text[j]) < 0x80) {
                 ++j;
                 continue;
             }
             char32_t cp = 0;
             const int len = chars::decodeUtf8(text.data() + j, n - j, cp);
-            kind.quoted = len > 0 && (chars::isLineBreak(cp) || cp == m_delimiterCharacter);
+            if (len > 0 && (chars::isLineBreak(cp) || cp == m_delimiterCharacter))
+                kind.bits |= kForcesQuotes;
             j += len > 0 ? static_cast<std::size_t>(len) : 1;
         }
     }
     // A leading "#" would make a comment line, and a leading U+FEFF would be taken for a
     // byte-order mark at the start of the text.
-    if (!kind.quoted && n > 0 && (text[0] == '#' || text.substr(0, 3) == "\xEF\xBB\xBF"))
-        kind.quoted = true;
+    if (!kind.quoted() && n > 0 &&
+        (text[0] == '#' || (kind.nonAscii() && text.substr(0, 3) == "\xEF\xBB\xBF")))
+        kind.bits |= kForcesQuotes;
     return kind;
 }
 
@@ -208,11 +211,11 @@ void CsvWriter::writeField(std::string_view text) {
         writeText(m_delimiter, false);
     ++m_currentField;
     const FieldKind kind = classify(text);
-    if (!kind.quoted) {
-        writeText(text, kind.nonAscii);
+    if (!kind.quoted()) {
+        writeText(text, kind.nonAscii());
         return;
     }
-    if (!kind.doubled && isFastSink() && !kind.nonAscii) {
+    if (!kind.doubled() && isFastSink() && !kind.nonAscii()) {
         appendToBuffer("\"");
         appendToBuffer(text);
         appendToBuffer("\"");
@@ -222,7 +225,7 @@ void CsvWriter::writeField(std::string_view text) {
     m_scratch += '"';
     const char* p = text.data();
     const char* end = text.data() + text.size();
-    for (const char* q = p; kind.doubled && q < end; ++q) {
+    for (const char* q = p; kind.doubled() && q < end; ++q) {
         if (*q == '"' || *q == '\\') {
             m_scratch.append(p, q + 1);
             m_scratch += *q; // doubled
@@ -231,7 +234,7 @@ void CsvWriter::writeField(std::string_view text) {
     }
     m_scratch.append(p, end);
     m_scratch += '"';
-    writeText(m_scratch, kind.nonAscii);
+    writeText(m_scratch, kind.nonAscii());
 }
 
 void CsvWriter::writeField(const CsvValue& value) {
@@ -330,15 +333,50 @@ void CsvWriter::writeTextSlowly(std::string_view text, bool mayHoldNonAscii) {
 
 void CsvWriter::appendLarge(std::string_view bytes) {
     flushBuffer();
-    if (bytes.size() >= kBufferSize)
-        writeOut(bytes.data(), bytes.size());
-    else
+    if (bytes.size() < m_bufferCapacity) {
         appendToBuffer(bytes);
+        return;
+    }
+    // Written here, after everything before it.
+    finishWritingBehind();
+    writeOut(bytes.data(), bytes.size());
 }
 
 void CsvWriter::flushBuffer() {
-    writeOut(m_buffer.get(), m_bufferUsed);
+    if (m_bufferUsed == 0)
+        return;
+    if (m_writeBehind) {
+        m_writeBehind->submit(m_bufferUsed);
+        m_buffer = m_writeBehind->buffer();
+    } else {
+        writeOut(m_buffer, m_bufferUsed);
+        writeBehind();
+    }
     m_bufferUsed = 0;
+}
+
+// A file that outgrows one buffer is large enough to be worth a second thread.
+void CsvWriter::writeBehind() {
+    if (m_writeBehind || m_sink != Sink::File || m_outputHandle < 0)
+        return;
+    try {
+        m_writeBehind = std::make_unique<FileWriteBehind>(m_outputHandle);
+    } catch (const std::system_error&) {
+        return; // no thread: this one writes
+    }
+    m_ownBuffer.reset();
+    m_buffer = m_writeBehind->buffer();
+    m_bufferCapacity = FileWriteBehind::kSlotSize;
+}
+
+void CsvWriter::finishWritingBehind() {
+    if (!m_writeBehind)
+        return;
+    if (const int failedWith = m_writeBehind->finish(); failedWith && m_sink == Sink::File) {
+        recordFileError("Unable to write the file \"" + *m_destinationFile + "\".", *m_handleFile,
+                        failedWith);
+        m_sink = Sink::Discard;
+    }
 }
 
 void CsvWriter::writeOut(const char* data, std::size_t size) {
@@ -361,10 +399,15 @@ void CsvWriter::closeFile() {
         appendToBuffer(m_scratch2);
     }
     flushBuffer();
+    finishWritingBehind();
+    m_writeBehind.reset();
     const int handle = m_outputHandle;
     m_outputHandle = -1;
     m_sink = Sink::Memory;
-    m_buffer.reset();
+    m_ownBuffer.reset();
+    m_buffer = nullptr;
+    m_bufferCapacity = 0;
+    m_bufferUsed = 0;
     if (m_atomicFile) {
         // A failed or incomplete file never replaces the destination.
         Error error;

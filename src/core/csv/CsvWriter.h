@@ -21,6 +21,7 @@ class AtomicFile;
 
 namespace brivel::csv {
 
+class FileWriteBehind;
 class TextEncoder;
 
 // Writes records of fields as delimited text, one record a line, to a file or to a string. The
@@ -34,6 +35,8 @@ class TextEncoder;
 //  - a comment line is "#" and its text.
 //
 // File output goes through a bounded buffer and reaches the file by closeFile() at the latest.
+// Once a file's text outgrows the buffer, a second thread writes it while the next part is
+// formatted; a failure to write then shows in error() when the file is closed.
 // An atomic writer writes a temporary file beside the destination and moves it over the
 // destination when closed (AtomicFile), so the destination is untouched until then.
 class CsvWriter {
@@ -113,12 +116,16 @@ private:
     enum class Sink : std::uint8_t { File, Discard, Memory };
 
     void openFile();
+    // One byte of the k... bits below rather than three flags: returned for every field, three
+    // separate bytes were stored one by one and read back as one word, which stalls the core.
     struct FieldKind {
-        bool quoted = false;   // enclosed in quotes
-        bool doubled = false;  // holds quotes or backslashes, doubled inside the quotes
-        bool nonAscii = false; // to be checked as UTF-8
+        std::uint8_t bits = 0;
+        bool quoted() const { return bits & kForcesQuotes; } // enclosed in quotes
+        // Holds quotes or backslashes, doubled inside the quotes.
+        bool doubled() const { return bits & kDoubled; }
+        bool nonAscii() const { return bits & kNonAscii; } // to be checked as UTF-8
     };
-    // Output reaches the file in pieces of this size.
+    // Output reaches the file in pieces of this size until the second thread takes over.
     static constexpr std::size_t kBufferSize = 128 * 1024;
 
     FieldKind classify(std::string_view text) const;
@@ -132,15 +139,18 @@ private:
     }
     void writeTextSlowly(std::string_view text, bool mayHoldNonAscii);
     void appendToBuffer(std::string_view bytes) {
-        if (bytes.size() > kBufferSize - m_bufferUsed) {
+        if (bytes.size() > m_bufferCapacity - m_bufferUsed) {
             appendLarge(bytes);
             return;
         }
-        std::memcpy(m_buffer.get() + m_bufferUsed, bytes.data(), bytes.size());
+        std::memcpy(m_buffer + m_bufferUsed, bytes.data(), bytes.size());
         m_bufferUsed += bytes.size();
     }
     void appendLarge(std::string_view bytes);
     void flushBuffer();
+    void writeBehind();
+    // Waits for the second thread's writes; a failure becomes error().
+    void finishWritingBehind();
     void writeOut(const char* data, std::size_t size);
     void recordFileError(std::string description, const std::string& path, int err);
     void rebuildQuoteTable();
@@ -160,8 +170,12 @@ private:
     std::optional<Error> m_error;
 
     Sink m_sink = Sink::Memory;
-    // File output waiting to be written: the first m_bufferUsed bytes.
-    std::unique_ptr<char[]> m_buffer;
+    // File output waiting to be written: the first m_bufferUsed bytes of m_buffer, which is
+    // m_ownBuffer or one of the second thread's.
+    std::unique_ptr<char[]> m_ownBuffer;
+    std::unique_ptr<FileWriteBehind> m_writeBehind;
+    char* m_buffer = nullptr;
+    std::size_t m_bufferCapacity = 0;
     std::size_t m_bufferUsed = 0;
     std::string m_scratch;
     std::string m_scratch2;

@@ -265,18 +265,39 @@ TEST(CsvWriterFile, AFileThatCannotBeMadeOrMovedIntoPlaceIsReported) {
         << "no temporary file left behind";
 }
 
-TEST(CsvWriterFile, AFailedWriteIsReportedAndNeverReplacesTheDestination) {
+TEST(CsvWriterFile, LargeFilesHoldExactlyTheTextCollectedInMemory) {
+    // Megabytes, written by the second thread, with one field larger than any buffer between
+    // ordinary lines: it must land where it was written.
     brivel::test::TempDir dir;
-    const auto path = dir / "big.csv";
-    brivel::test::writeFile(path, "keep me\n");
-    // Let the file grow to 64 KiB only; the write past it fails with EFBIG.
+    const auto path = dir / "large.csv";
+    CsvWriter file(path, false), memory;
+    const std::string huge(700 * 1024, 'h');
+    for (int i = 0; i < 120000; ++i) {
+        const std::vector<CsvValue> line = {i, "quote \" here", "plain text", i * 0.5};
+        file.writeLineWithFields(line);
+        memory.writeLineWithFields(line);
+        if (i == 60000) {
+            file.writeLineWithFields({huge});
+            memory.writeLineWithFields({huge});
+        }
+    }
+    file.closeFile();
+    EXPECT_FALSE(file.error());
+    const std::string written = brivel::test::readFile(path);
+    EXPECT_GT(written.size(), 4u << 20);
+    EXPECT_TRUE(written == memory.stringValue());
+}
+
+TEST(CsvWriterFile, AFailedWriteIsReportedAndNeverReplacesTheDestination) {
+    // The file may grow to a limit; the write past it fails with EFBIG: within the first
+    // buffer, and later, when the second thread writes.
     struct Limit {
         rlimit old{};
         void (*oldHandler)(int);
-        Limit() {
+        explicit Limit(rlim_t bytes) {
             getrlimit(RLIMIT_FSIZE, &old);
             rlimit small = old;
-            small.rlim_cur = 64 * 1024;
+            small.rlim_cur = bytes;
             setrlimit(RLIMIT_FSIZE, &small);
             oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         }
@@ -285,16 +306,22 @@ TEST(CsvWriterFile, AFailedWriteIsReportedAndNeverReplacesTheDestination) {
             std::signal(SIGXFSZ, oldHandler);
         }
     };
-    std::optional<Error> error;
-    {
-        Limit limit;
-        CsvWriter w(path, true);
-        for (int i = 0; i < 100000; ++i)
-            w.writeLineWithFields({"some text", i});
-        w.closeFile();
-        error = w.error();
+    for (const rlim_t limit : {rlim_t(64) << 10, rlim_t(1) << 20}) {
+        SCOPED_TRACE(limit);
+        brivel::test::TempDir dir;
+        const auto path = dir / "big.csv";
+        brivel::test::writeFile(path, "keep me\n");
+        std::optional<Error> error;
+        {
+            Limit small(limit);
+            CsvWriter w(path, true);
+            for (int i = 0; i < 200000; ++i)
+                w.writeLineWithFields({"some text", i});
+            w.closeFile();
+            error = w.error();
+        }
+        ASSERT_TRUE(error);
+        EXPECT_NE(error->message().find("Unable to write"), std::string::npos);
+        EXPECT_EQ(brivel::test::readFile(path), "keep me\n");
     }
-    ASSERT_TRUE(error);
-    EXPECT_NE(error->message().find("Unable to write"), std::string::npos);
-    EXPECT_EQ(brivel::test::readFile(path), "keep me\n");
 }
