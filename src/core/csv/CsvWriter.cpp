@@ -333,6 +333,7 @@ void CsvWriter::writeTextSlowly(std::string_view text, bool mayHoldNonAscii) {
 
 void CsvWriter::appendLarge(std::string_view bytes) {
     flushBuffer();
+    writeBehind();
     if (bytes.size() < m_bufferCapacity) {
         appendToBuffer(bytes);
         return;
@@ -350,12 +351,12 @@ void CsvWriter::flushBuffer() {
         m_buffer = m_writeBehind->buffer();
     } else {
         writeOut(m_buffer, m_bufferUsed);
-        writeBehind();
     }
     m_bufferUsed = 0;
 }
 
-// A file that outgrows one buffer is large enough to be worth a second thread.
+// A file that outgrows one buffer is large enough to be worth a second thread; a smaller one,
+// flushed only when closed, never starts one.
 void CsvWriter::writeBehind() {
     if (m_writeBehind || m_sink != Sink::File || m_outputHandle < 0)
         return;
