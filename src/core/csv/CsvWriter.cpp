@@ -30,20 +30,6 @@ int openNew(const std::string& path, bool exclusive) {
     return fd;
 }
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 CsvWriter::CsvWriter() {
@@ -382,7 +368,7 @@ void CsvWriter::finishWritingBehind() {
 
 void CsvWriter::writeOut(const char* data, std::size_t size) {
     if (m_sink == Sink::File && m_outputHandle >= 0 && size > 0 &&
-        !writeAll(m_outputHandle, data, size)) {
+        !writeAll(m_outputHandle, std::string_view(data, size))) {
         recordFileError("Unable to write the file \"" + *m_destinationFile + "\".", *m_handleFile,
                         errno);
         m_sink = Sink::Discard; // the file is incomplete; keep going quietly, the error tells

@@ -1,28 +1,10 @@
 #include "core/csv/FileWriteBehind.h"
 
+#include "core/platform/AtomicFile.h"
+
 #include <cerrno>
-#include <unistd.h>
 
 namespace brivel::csv {
-
-namespace {
-
-// 0, or the errno of the failure.
-int writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
-} // namespace
 
 FileWriteBehind::FileWriteBehind(int fd) : m_fd(fd) {
     for (Slot& slot : m_slots)
@@ -52,8 +34,8 @@ void FileWriteBehind::run() {
                 return; // stopping, and everything handed over is written
             slot = &m_slots[m_writtenCount % kSlotCount];
         }
-        if (!failedWith)
-            failedWith = writeAll(m_fd, slot->data.get(), slot->length);
+        if (!failedWith && !writeAll(m_fd, std::string_view(slot->data.get(), slot->length)))
+            failedWith = errno;
         {
             std::lock_guard lock(m_mutex);
             if (failedWith && !m_failedWith)

@@ -57,4 +57,8 @@ private:
     int m_fd = -1;
 };
 
+// Writes every byte to the descriptor, again after an interrupted call. False, with errno
+// telling why, when a write fails.
+bool writeAll(int fd, std::string_view bytes);
+
 } // namespace brivel
