@@ -7,44 +7,24 @@
 
 namespace brivel::csv {
 
-FileReadAhead::FileReadAhead(int fd) : m_fd(fd) {
-    for (Slot& slot : m_slots)
-        slot.data = std::make_unique_for_overwrite<char[]>(kSlotSize);
-    m_thread = std::thread([this] { run(); });
-}
+FileReadAhead::FileReadAhead(int fd) : m_fd(fd), m_thread([this] { run(); }) {}
 
 FileReadAhead::~FileReadAhead() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_freed.notify_one();
+    m_ring.stop();
     m_thread.join();
 }
 
 void FileReadAhead::run() {
-    for (;;) {
-        Slot* slot;
-        {
-            std::unique_lock lock(m_mutex);
-            m_freed.wait(lock,
-                         [this] { return m_stopping || m_produced - m_consumed < kSlotCount; });
-            if (m_stopping)
-                return;
-            slot = &m_slots[m_produced % kSlotCount];
-        }
+    while (BufferRing::Slot* slot = m_ring.toFill()) {
         fillSlot(*slot);
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_produced;
-        }
-        m_filled.notify_one();
-        if (slot->last)
+        const bool last = slot->last;
+        m_ring.filled();
+        if (last)
             return;
     }
 }
 
-void FileReadAhead::fillSlot(Slot& slot) {
+void FileReadAhead::fillSlot(BufferRing::Slot& slot) {
     slot.length = 0;
     while (slot.length < kSlotSize) {
         const ssize_t n = ::read(m_fd, slot.data.get() + slot.length, kSlotSize - slot.length);
@@ -62,9 +42,7 @@ void FileReadAhead::fillSlot(Slot& slot) {
 std::ptrdiff_t FileReadAhead::read(char* into, std::size_t maxLength) {
     for (;;) {
         if (!m_current) {
-            std::unique_lock lock(m_mutex);
-            m_filled.wait(lock, [this] { return m_produced > m_consumed; });
-            m_current = &m_slots[m_consumed % kSlotCount];
+            m_current = m_ring.toDrain();
             m_position = 0;
         }
         if (m_position < m_current->length) {
@@ -78,11 +56,7 @@ std::ptrdiff_t FileReadAhead::read(char* into, std::size_t maxLength) {
             m_failedWith = m_current->error;
             return m_failedWith ? -1 : 0;
         }
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_consumed;
-        }
-        m_freed.notify_one();
+        m_ring.drained();
         m_current = nullptr;
     }
 }

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <array>
-#include <condition_variable>
+#include "core/csv/BufferRing.h"
+
 #include <cstddef>
-#include <memory>
-#include <mutex>
 #include <thread>
 
 namespace brivel::csv {
@@ -28,31 +26,19 @@ public:
     std::ptrdiff_t read(char* into, std::size_t maxLength);
     int error() const { return m_failedWith; }
 
-    static constexpr std::size_t kSlotCount = 4;
-    static constexpr std::size_t kSlotSize = 256 * 1024;
+    static constexpr std::size_t kSlotCount = BufferRing::kSlotCount;
+    static constexpr std::size_t kSlotSize = BufferRing::kSlotSize;
 
 private:
-    struct Slot {
-        std::unique_ptr<char[]> data;
-        std::size_t length = 0;
-        int error = 0;
-        bool last = false; // nothing follows: the end of the file or a failure
-    };
-
     void run();
-    void fillSlot(Slot& slot);
+    // Fills the slot; marks it last at the end of the file or on a failure.
+    void fillSlot(BufferRing::Slot& slot);
 
     const int m_fd;
-    std::array<Slot, kSlotCount> m_slots;
-    std::mutex m_mutex;
-    std::condition_variable m_filled;
-    std::condition_variable m_freed;
-    std::size_t m_produced = 0; // slots handed over so far, guarded by m_mutex
-    std::size_t m_consumed = 0; // slots given back so far, guarded by m_mutex
-    bool m_stopping = false;    // guarded by m_mutex
+    BufferRing m_ring;
 
     // The caller's side, touched only by read().
-    Slot* m_current = nullptr;
+    BufferRing::Slot* m_current = nullptr;
     std::size_t m_position = 0;
     int m_failedWith = 0;
 

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <array>
-#include <condition_variable>
+#include "core/csv/BufferRing.h"
+
 #include <cstddef>
-#include <memory>
-#include <mutex>
 #include <thread>
 
 namespace brivel::csv {
@@ -24,7 +22,7 @@ public:
     FileWriteBehind& operator=(const FileWriteBehind&) = delete;
 
     // The buffer to fill next, kSlotSize bytes.
-    char* buffer() const { return m_current; }
+    char* buffer() const { return m_current->data.get(); }
     // Hands over the first length bytes of buffer() to be written after those handed over
     // before; buffer() is then another one. Waits while every buffer is still to be written.
     void submit(std::size_t length);
@@ -32,28 +30,17 @@ public:
     // failed; nothing handed over after a failure is written.
     int finish();
 
-    static constexpr std::size_t kSlotCount = 4;
-    static constexpr std::size_t kSlotSize = 256 * 1024;
+    static constexpr std::size_t kSlotSize = BufferRing::kSlotSize;
 
 private:
-    struct Slot {
-        std::unique_ptr<char[]> data;
-        std::size_t length = 0;
-    };
-
     void run();
 
     const int m_fd;
-    std::array<Slot, kSlotCount> m_slots;
-    std::mutex m_mutex;
-    std::condition_variable m_submitted;
-    std::condition_variable m_written;
-    std::size_t m_submittedCount = 0; // guarded by m_mutex
-    std::size_t m_writtenCount = 0;   // guarded by m_mutex
-    int m_failedWith = 0;             // guarded by m_mutex
-    bool m_stopping = false;          // guarded by m_mutex
+    BufferRing m_ring;
+    // Set by the thread before it gives the failed slot back, read once it has drained.
+    int m_failedWith = 0;
 
-    char* m_current = nullptr; // the caller's side
+    BufferRing::Slot* m_current; // the caller's side
 
     std::thread m_thread; // last, so that it starts after everything it uses exists
 };

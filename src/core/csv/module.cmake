@@ -2,8 +2,9 @@
 
 brivel_core_module(csv
     SOURCES csv/CsvCharacters.cpp csv/StringEncoding.cpp csv/TextDecoder.cpp csv/TextEncoder.cpp
-            csv/FileInputStream.cpp csv/FileReadAhead.cpp csv/FileWriteBehind.cpp
-            csv/DataInputStream.cpp csv/CsvValue.cpp csv/CsvWriter.cpp csv/CsvParser.cpp csv/CsvLinesAggregator.cpp csv/CsvAdditions.cpp
+            csv/BufferRing.cpp csv/FileInputStream.cpp csv/FileReadAhead.cpp
+            csv/FileWriteBehind.cpp csv/DataInputStream.cpp csv/CsvValue.cpp csv/CsvWriter.cpp
+            csv/CsvParser.cpp csv/CsvLinesAggregator.cpp csv/CsvAdditions.cpp
     DEPS brivel-core-platform
     PRIVATE_DEPS ICU::uc ICU::i18n fmt::fmt)
 # The parser's character dispatch predicts better as branches than as one indirect jump.

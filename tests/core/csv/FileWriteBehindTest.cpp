@@ -31,7 +31,7 @@ std::string submitPieces(FileWriteBehind& writer, const std::vector<std::size_t>
 TEST(FileWriteBehind, PiecesReachTheFileWholeAndInOrder) {
     // Several ring turns, with empty, full and odd pieces.
     std::vector<std::size_t> sizes;
-    for (std::size_t i = 0; i < 5 * FileWriteBehind::kSlotCount; ++i)
+    for (std::size_t i = 0; i < 5 * BufferRing::kSlotCount; ++i)
         sizes.push_back(i % 3 == 0 ? FileWriteBehind::kSlotSize : (i * 7919) % 100000);
     sizes.insert(sizes.begin() + 3, 0);
     for (const bool finish : {true, false}) {
